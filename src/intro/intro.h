@@ -1,0 +1,107 @@
+// The intro: driver state, the frame tail, the start-up assets, the music and
+// the three effects of the show.
+//
+// The screen height is a build-time setting (TARNOVEX_SCREEN_HEIGHT, 200 or
+// 240); every size-dependent quantity of the effects follows it.
+#pragma once
+
+#include <cstdint>
+
+#include "font/font.h"
+#include "img/img.h"
+#include "raster/raster.h"
+#include "screen/screen.h"
+
+constexpr int32_t SCREEN_WIDTH = 320;
+constexpr int32_t SCREEN_HEIGHT = TARNOVEX_SCREEN_HEIGHT;
+
+// ---- Driver -------------------------------------------------------------
+
+// Values of `request`.
+constexpr int8_t REQUEST_NONE = 0;
+constexpr int8_t REQUEST_QUIT = 1;
+constexpr int8_t REQUEST_NEXT = 2;
+
+extern Screen* screen;
+extern KeyState* keys;
+extern Image* frame_image;
+extern int8_t request;
+extern int32_t scroll_speed;
+
+int32_t intro_main();
+void intro_init();
+void intro_shutdown();
+void intro_handle_key(uint8_t code);
+void fade_out();
+
+// The four steps that end every frame of every effect: present the frame,
+// poll the keys, handle the key code, and update the music unless a request
+// is pending. Returns 1 when the running effect must end now, else 0.
+int32_t intro_frame_tail();
+
+// ---- Start-up assets ----------------------------------------------------
+
+constexpr int32_t ROLL_COUNT = 12;
+
+extern Image* roll_images[ROLL_COUNT];
+extern Image* font_picture;
+extern Font* intro_font;
+extern Image* rotozoom_picture;
+extern Image* scroll_layer;
+extern int32_t scroll_x;
+extern int32_t scroll_pos;
+
+void intro_load_assets();
+void intro_release_assets();
+
+// ---- Music --------------------------------------------------------------
+
+struct MODULE;  // libmikmod's module record
+extern MODULE* music_module;
+
+void music_start();
+void music_update();
+void music_stop();
+
+// ---- Part one: roto-zoom over laser trails ------------------------------
+
+constexpr int32_t ROTOZOOM_FRAMES = 201;
+void part_rotozoom();
+
+// ---- Part two: multi-scroll raster bars ---------------------------------
+
+constexpr int32_t MULTISCROLL_FRAMES = 2001;
+
+struct RollLevel {
+    int32_t level;     // how much the strip is darkened, 0 ... 255
+    int32_t velocity;  // added to level every frame
+};
+
+extern RollLevel roll_levels[ROLL_COUNT];
+extern const char scroll_text[];
+
+void part_multiscroll();
+void scroller_render();
+void scroller_advance();
+
+// ---- Part three: plasma with wobbling text ------------------------------
+
+constexpr int32_t PLASMA_FRAMES = 750;
+constexpr int32_t PLASMA_LINE_COUNT = 11;
+
+struct Wave {
+    int32_t phase;      // index into sine_table, 0 ... 1023
+    int32_t speed;      // added to phase every frame
+    int32_t frequency;  // index step per row or per text line
+    int32_t amplitude;
+};
+
+extern Wave text_wave_y;
+extern Wave text_wave_x;
+extern Wave plasma_waves[6];  // R1, G1, B1, R2, G2, B2
+extern Raster rainbow_raster;
+extern const char* const plasma_lines[PLASMA_LINE_COUNT];
+extern uint8_t plasma_mode;
+
+int32_t wrap_index(int32_t value, int32_t n);
+void part_plasma();

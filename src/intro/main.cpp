@@ -1,0 +1,3 @@
+#include "intro/intro.h"
+
+int main() { return intro_main(); }
