@@ -1,1 +1,78 @@
-// (being written)
+// The start-up assets: the colour strips, the doubled glyph sheet and the
+// font built on it, the rotating picture, the scroll layer and the
+// scroller's starting position.
+#include <cstdio>
+
+#include "intro/intro.h"
+
+Image* roll_images[ROLL_COUNT] = {};
+Image* font_picture = nullptr;
+Font* intro_font = nullptr;
+Image* rotozoom_picture = nullptr;
+Image* scroll_layer = nullptr;
+int32_t scroll_x = 0;
+int32_t scroll_pos = 0;
+
+namespace {
+
+constexpr const char* ROLL_FILES[ROLL_COUNT] = {
+    "roll1.ppm", "roll2.ppm", "roll3.ppm", "roll4.ppm", "roll5.ppm", "roll6.ppm",
+    "roll7.ppm", "roll8.ppm", "roll9.ppm", "rolla.ppm", "rollb.ppm", "rollc.ppm",
+};
+constexpr const char* FONT_FILE = "font8x8.pbm";
+constexpr const char* ROTOZOOM_FILE = "rotoZoom.ppm";
+constexpr int32_t FONT_SCALE = 2;
+constexpr int32_t GLYPH_SIZE = 16;
+
+// The glyph sheet at twice its drawn size, or null. Without the file the show
+// runs on without text: the loader has already printed its "IMG error" line,
+// and scaling the missing picture would only add a second, misleading one.
+Image* load_doubled_font_sheet() {
+    Image* loaded = img_load_pnm(FONT_FILE);
+    if (!loaded) {
+        std::fprintf(stderr, "Could not load %s: the show runs without text\n", FONT_FILE);
+        return nullptr;
+    }
+    Image* doubled = img_scale(loaded, FONT_SCALE * loaded->width, FONT_SCALE * loaded->height);
+    img_destroy(&loaded);
+    return doubled;
+}
+
+Font* make_intro_font(Image* sheet) {
+    Font* font = font_create();
+    if (!font) {
+        if (sheet) img_destroy(&sheet);
+        return nullptr;
+    }
+    font->glyph_width = GLYPH_SIZE;
+    font->glyph_height = GLYPH_SIZE;
+    font->sheet = sheet;
+    return font;
+}
+
+}  // namespace
+
+void intro_load_assets() {
+    for (int32_t slot = 0; slot < ROLL_COUNT; ++slot) roll_images[slot] = img_load_pnm(ROLL_FILES[slot]);
+
+    font_picture = load_doubled_font_sheet();
+    intro_font = make_intro_font(font_picture);
+    if (!intro_font) font_picture = nullptr;
+
+    rotozoom_picture = img_load_pnm(ROTOZOOM_FILE);
+
+    const int32_t frame_width = frame_image ? frame_image->width : 0;
+    const int32_t frame_height = frame_image ? frame_image->height : 0;
+    scroll_layer = img_create();
+    img_resize(scroll_layer, frame_width, frame_height);
+
+    scroll_x = frame_width;
+    scroll_pos = 0;
+}
+
+void intro_release_assets() {
+    // The font owns its sheet: font_picture dies with it.
+    font_destroy(&intro_font);
+    font_picture = nullptr;
+    img_destroy(&rotozoom_picture);
+}

@@ -1,1 +1,58 @@
-// (being written)
+// The music: one XM module played by libmikmod with software mixing, mixed
+// one stretch per frame from the frame loop and reloaded whenever it ends.
+#include <cstdio>
+
+#include <mikmod.h>
+
+#include "intro/intro.h"
+
+MODULE* music_module = nullptr;
+
+namespace {
+
+constexpr const char* MUSIC_FILE = "ocean.xm";
+constexpr int FIRST_LOAD_VOICES = 4;
+constexpr int RELOAD_VOICES = 8;
+
+const char* last_mikmod_error() { return MikMod_strerror(MikMod_errno); }
+
+}  // namespace
+
+void music_start() {
+    MikMod_RegisterAllDrivers();
+    MikMod_RegisterAllLoaders();
+    md_mode |= DMODE_SOFT_MUSIC;
+    if (MikMod_Init("") != 0) {
+        std::fprintf(stderr, "Could not initialize sound\n");
+        std::fprintf(stderr, "Reason: %s\n", last_mikmod_error());
+    }
+    music_module = Player_Load(MUSIC_FILE, FIRST_LOAD_VOICES, 0);
+    if (music_module) {
+        Player_Start(music_module);
+    } else {
+        std::fprintf(stderr, "Error loading: %s\n", last_mikmod_error());
+    }
+}
+
+void music_update() {
+    if (!music_module) return;
+    if (Player_Active()) {
+        MikMod_Update();
+        return;
+    }
+    // The song has ended: read it again from disk and start over. A failed
+    // reload leaves the handle null and the show silent, without a message.
+    Player_Stop();
+    Player_Free(music_module);
+    music_module = Player_Load(MUSIC_FILE, RELOAD_VOICES, 0);
+    if (music_module) Player_Start(music_module);
+}
+
+void music_stop() {
+    if (music_module) {
+        Player_Stop();
+        Player_Free(music_module);
+        music_module = nullptr;
+    }
+    MikMod_Exit();
+}
