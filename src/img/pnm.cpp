@@ -1,1 +1,353 @@
-// (being written)
+// PNM reading (P1-P6, from a file or from memory) and raw PPM writing.
+//
+// Both readers walk a bounded span of bytes (the file reader reads the whole
+// file first), so neither can read past the end of its data. They share one
+// header grammar but keep the small differences stored pictures rely on:
+//  - the file reader consumes the byte that ends a header number, so a '#'
+//    right after a digit is not a comment; it reads P1 samples as whole
+//    numbers and starts every P4 row on a new byte;
+//  - the memory reader leaves that byte for the next pass and skips one byte
+//    after the header; it reads P1 samples as single digits, rounds a P4 width
+//    up to whole bytes when the magic came first, and reads P4 bits as one
+//    continuous stream, so the row filler becomes pixels.
+// Bitmaps map a set bit to white (0xFFFFFF), so their 0 pixels stay
+// transparent to the keyed blits. maxval is read but never applied.
+#include <array>
+#include <cstdio>
+#include <limits>
+#include <new>
+#include <optional>
+#include <vector>
+
+#include "img/img.h"
+
+namespace {
+
+enum class Reader { File, Memory };
+
+// A read position that never moves past the end of its data.
+class Cursor {
+public:
+    Cursor(const uint8_t* data, size_t size) : at_(data), end_(data + size) {}
+    bool at_end() const { return at_ == end_; }
+    size_t left() const { return static_cast<size_t>(end_ - at_); }
+    uint8_t peek() const { return *at_; }
+    uint8_t take() { return *at_++; }
+    void skip() { ++at_; }
+
+private:
+    const uint8_t* at_;
+    const uint8_t* end_;
+};
+
+bool is_digit(uint8_t c) { return c >= '0' && c <= '9'; }
+bool is_printable(uint8_t c) { return c >= 0x21 && c <= 0x7E; }
+
+// Numbers are accumulated in 32 bits and wrap, as they always have; the
+// readers serve samples up to 255.
+uint32_t read_digits(Cursor& in) {
+    uint32_t n = 0;
+    while (!in.at_end() && is_digit(in.peek())) n = n * 10 + (in.take() - '0');
+    return n;
+}
+
+struct Header {
+    char magic = 0;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t maxval = 0;
+    bool has_magic = false;
+    bool has_width = false;
+    bool has_height = false;
+    bool has_maxval = false;
+    bool magic_before_width = false;
+
+    bool complete() const { return has_magic && has_width && has_height && has_maxval; }
+
+    void set_magic(char digit) {
+        magic = digit;
+        has_magic = true;
+        if (digit == '1' || digit == '4') has_maxval = true;  // bitmaps carry no maxval
+    }
+
+    // A number fills the first field still missing; once all are set it is dropped.
+    void add_number(uint32_t n) {
+        if (!has_width) {
+            width = n;
+            has_width = true;
+            magic_before_width = has_magic;
+        } else if (!has_height) {
+            height = n;
+            has_height = true;
+        } else if (!has_maxval) {
+            maxval = n;
+            has_maxval = true;
+        }
+    }
+};
+
+void skip_comment(Cursor& in) {
+    while (!in.at_end() && in.take() != '\n') {
+    }
+}
+
+// A printable byte that is not a digit counts as a number 0 and is moved past.
+uint32_t read_header_number(Cursor& in, Reader reader) {
+    if (!is_digit(in.peek())) {
+        in.skip();
+        return 0;
+    }
+    const uint32_t n = read_digits(in);
+    if (reader == Reader::File && !in.at_end()) in.skip();
+    return n;
+}
+
+std::optional<Header> read_header(Cursor& in, Reader reader) {
+    Header header;
+    while (!header.complete()) {
+        if (in.at_end()) return std::nullopt;
+        const uint8_t c = in.peek();
+        if (!is_printable(c)) {
+            in.skip();
+        } else if (c == 'P' && !header.has_magic) {
+            if (in.left() < 2) return std::nullopt;
+            in.skip();
+            const uint8_t digit = in.take();
+            if (digit < '1' || digit > '6') return std::nullopt;
+            header.set_magic(static_cast<char>(digit));
+        } else if (c == '#') {
+            skip_comment(in);
+        } else {
+            header.add_number(read_header_number(in, reader));
+        }
+    }
+    if (reader == Reader::Memory && !in.at_end()) in.skip();
+    return header;
+}
+
+struct Size {
+    uint64_t width;
+    uint64_t height;
+    uint64_t pixels() const { return width * height; }
+};
+
+// The size the image gets, or nothing when it is empty or too wide for a
+// 32-bit width.
+std::optional<Size> image_size(const Header& header, Reader reader) {
+    uint64_t width = header.width;
+    const uint64_t height = header.height;
+    if (reader == Reader::Memory && header.magic == '4' && header.magic_before_width) {
+        width = (width + 7) / 8 * 8;
+    }
+    constexpr uint64_t limit = std::numeric_limits<int32_t>::max();
+    if (width == 0 || height == 0 || width > limit || height > limit) return std::nullopt;
+    return Size{width, height};
+}
+
+// Refuses a picture that claims more pixels than its data can hold before
+// anything is allocated: every plain sample takes at least one digit, every
+// raw sample one byte, and raw bitmap rows whole bytes.
+bool data_can_hold(Size size, char magic, Reader reader, uint64_t bytes) {
+    const uint64_t pixels = size.pixels();
+    switch (magic) {
+        case '1':
+        case '2':
+        case '5':
+            return pixels <= bytes;
+        case '3':
+        case '6':
+            return pixels <= bytes / 3;
+        default:  // '4'
+            if (reader == Reader::Memory) return (pixels + 7) / 8 <= bytes;
+            return size.height <= bytes / ((size.width + 7) / 8);
+    }
+}
+
+// Skips to the next digit and reads the number there; nothing when the data
+// ends first.
+std::optional<uint32_t> read_plain_sample(Cursor& in) {
+    while (!in.at_end() && !is_digit(in.peek())) in.skip();
+    if (in.at_end()) return std::nullopt;
+    return read_digits(in);
+}
+
+uint32_t grey(uint32_t v) { return (v << 16) | (v << 8) | v; }
+uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return (r << 16) | (g << 8) | b; }
+uint32_t bit_pixel(uint8_t byte, uint64_t index) { return (byte >> (7 - index % 8)) & 1 ? 0xFFFFFFu : 0u; }
+
+bool read_plain_bitmap(Cursor& in, Reader reader, uint32_t* out, uint64_t count) {
+    for (uint64_t i = 0; i < count; ++i) {
+        if (reader == Reader::File) {
+            const auto v = read_plain_sample(in);
+            if (!v) return false;
+            out[i] = *v ? 0xFFFFFFu : 0u;
+        } else {
+            while (!in.at_end() && !is_digit(in.peek())) in.skip();
+            if (in.at_end()) return false;
+            out[i] = in.take() == '0' ? 0u : 0xFFFFFFu;
+        }
+    }
+    return true;
+}
+
+bool read_plain_greymap(Cursor& in, uint32_t* out, uint64_t count) {
+    for (uint64_t i = 0; i < count; ++i) {
+        const auto v = read_plain_sample(in);
+        if (!v) return false;
+        out[i] = grey(*v);
+    }
+    return true;
+}
+
+bool read_plain_pixmap(Cursor& in, uint32_t* out, uint64_t count) {
+    for (uint64_t i = 0; i < count; ++i) {
+        const auto r = read_plain_sample(in);
+        const auto g = r ? read_plain_sample(in) : std::nullopt;
+        const auto b = g ? read_plain_sample(in) : std::nullopt;
+        if (!b) return false;
+        out[i] = rgb(*r, *g, *b);
+    }
+    return true;
+}
+
+// File reader: every row starts on a new byte; the rest of a row's last byte is skipped.
+void read_raw_bitmap_rows(Cursor& in, uint32_t* out, Size size) {
+    uint8_t byte = 0;
+    for (uint64_t y = 0; y < size.height; ++y) {
+        for (uint64_t x = 0; x < size.width; ++x) {
+            if (x % 8 == 0) byte = in.take();
+            *out++ = bit_pixel(byte, x);
+        }
+    }
+}
+
+// Memory reader: pixel j is bit 7 - j % 8 of byte j / 8 of the data.
+void read_raw_bitmap_stream(Cursor& in, uint32_t* out, uint64_t count) {
+    uint8_t byte = 0;
+    for (uint64_t j = 0; j < count; ++j) {
+        if (j % 8 == 0) byte = in.take();
+        out[j] = bit_pixel(byte, j);
+    }
+}
+
+// The data guard has checked that the raw formats' bytes are all there; the
+// plain formats find out while reading.
+bool read_pixels(Cursor& in, char magic, Reader reader, Size size, uint32_t* out) {
+    const uint64_t count = size.pixels();
+    switch (magic) {
+        case '1':
+            return read_plain_bitmap(in, reader, out, count);
+        case '2':
+            return read_plain_greymap(in, out, count);
+        case '3':
+            return read_plain_pixmap(in, out, count);
+        case '4':
+            if (reader == Reader::File) {
+                read_raw_bitmap_rows(in, out, size);
+            } else {
+                read_raw_bitmap_stream(in, out, count);
+            }
+            return true;
+        case '5':
+            for (uint64_t i = 0; i < count; ++i) out[i] = in.take() * 0x010101u;
+            return true;
+        default:  // '6'
+            for (uint64_t i = 0; i < count; ++i) {
+                const uint32_t r = in.take(), g = in.take(), b = in.take();
+                out[i] = rgb(r, g, b);
+            }
+            return true;
+    }
+}
+
+Image* refuse() {
+    img_error();
+    return nullptr;
+}
+
+Image* read_pnm(Cursor in, Reader reader) {
+    const auto header = read_header(in, reader);
+    if (!header) return refuse();
+    const auto size = image_size(*header, reader);
+    if (!size || !data_can_hold(*size, header->magic, reader, in.left())) return refuse();
+
+    Image* img = img_create();
+    if (!img) return nullptr;  // img_create has reported it
+    img_resize(img, static_cast<int32_t>(size->width), static_cast<int32_t>(size->height));
+    if (!img->pixels || !read_pixels(in, header->magic, reader, *size, img->pixels)) {
+        img_destroy(&img);
+        return refuse();
+    }
+    return img;
+}
+
+std::optional<std::vector<uint8_t>> read_whole_file(const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) return std::nullopt;
+    std::vector<uint8_t> bytes;
+    bool ok = true;
+    try {
+        std::array<uint8_t, 65536> chunk;
+        size_t got;
+        while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) {
+            bytes.insert(bytes.end(), chunk.data(), chunk.data() + got);
+        }
+        ok = !std::ferror(file);
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
+    std::fclose(file);
+    if (!ok) return std::nullopt;
+    return bytes;
+}
+
+}  // namespace
+
+Image* img_load_pnm(const char* path) {
+    if (!path) return refuse();
+    const auto bytes = read_whole_file(path);
+    if (!bytes) return refuse();
+    return read_pnm(Cursor(bytes->data(), bytes->size()), Reader::File);
+}
+
+Image* img_parse_pnm(const uint8_t* data, size_t size) {
+    if (!data) return refuse();
+    return read_pnm(Cursor(data, size), Reader::Memory);
+}
+
+// Writes "P6\n<width> <height>\n255\n" and three bytes per pixel. All checks
+// come before the file is opened, so a refused write creates no file; a write
+// or close that fails is reported instead of claimed as success.
+int32_t img_save_ppm(const Image* img, const char* path) {
+    if (!img || !img->pixels || !path || img->width <= 0 || img->height <= 0) {
+        img_error();
+        return 0;
+    }
+    std::FILE* file = std::fopen(path, "w");
+    if (!file) {
+        img_error();
+        return 0;
+    }
+    std::fprintf(file, "P6\n%d %d\n255\n", img->width, img->height);
+
+    std::array<uint8_t, 3 * 4096> chunk;
+    size_t used = 0;
+    const size_t count = static_cast<size_t>(img->width) * static_cast<size_t>(img->height);
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t p = img->pixels[i];
+        chunk[used++] = static_cast<uint8_t>(p >> 16);
+        chunk[used++] = static_cast<uint8_t>(p >> 8);
+        chunk[used++] = static_cast<uint8_t>(p);
+        if (used == chunk.size() || i + 1 == count) {
+            std::fwrite(chunk.data(), 1, used, file);
+            used = 0;
+        }
+    }
+    const bool written = !std::ferror(file);
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) {
+        img_error();
+        return 0;
+    }
+    return 1;
+}
