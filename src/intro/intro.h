@@ -66,7 +66,15 @@ void music_stop();
 // ---- Part one: roto-zoom over laser trails ------------------------------
 
 constexpr int32_t ROTOZOOM_FRAMES = 201;
+constexpr int32_t ROTOZOOM_LASER_COUNT = 3;
+
+struct LaserLine;
+
 void part_rotozoom();
+// One frame of part one up to, not including, the frame tail: fades the
+// canvas, moves and draws the lines, and composes the canvas and the picture
+// turned and zoomed for `angle` into frame_image.
+void rotozoom_compose_frame(Image* canvas, LaserLine* const lasers[ROTOZOOM_LASER_COUNT], int32_t angle);
 
 // ---- Part two: multi-scroll raster bars ---------------------------------
 
@@ -83,6 +91,10 @@ extern const char scroll_text[];
 void part_multiscroll();
 void scroller_render();
 void scroller_advance();
+// One frame of part two up to, not including, the frame tail: moves the
+// levels, blends the strips into `strip_column`, paints the bars through
+// `bars` and masks them with the scroller.
+void multiscroll_compose_frame(Raster* bars, Image* strip_column);
 
 // ---- Part three: plasma with wobbling text ------------------------------
 
@@ -105,3 +117,7 @@ extern uint8_t plasma_mode;
 
 int32_t wrap_index(int32_t value, int32_t n);
 void part_plasma();
+// One frame of part three up to, not including, the frame tail, with the
+// run's raster and images and the text block's corner before wobbling.
+void plasma_compose_frame(Raster* plasma_raster, Image* text_colours, Image* text_layer, int32_t centre_x,
+                          int32_t centre_y);
