@@ -102,8 +102,8 @@ TEST(RasterPainting, BlendMatchesTheSpanBlendOfEveryRowAtEveryAlpha) {
     std::mt19937 random(5);
     for (int32_t i = 0; i < raster->size; ++i) raster->colours[i] = random() & 0xFFFFFF;
     for (int step = 0; step < 200; ++step) raster_advance(raster);
-    for (int32_t alpha : {0, 1, 64, 127, 128, 129, 255, 256}) {
-        Image* blended = image_of(17, 300, 6 + alpha);
+    for (int32_t alpha : {-5, 0, 1, 64, 127, 128, 129, 255, 256, 300}) {
+        Image* blended = image_of(17, 300, static_cast<uint32_t>(6 + alpha));
         Image* reference = img_clone(blended);
         raster_fill_blend(raster, blended, alpha);
         for (int32_t y = 0; y < reference->height; ++y) {
