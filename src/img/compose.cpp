@@ -79,6 +79,11 @@ std::optional<Blit> clip_blit(const Image* src, const Image* dst, Blit b) {
     return b;
 }
 
+// All ones where the source pixel is 0 (the destination shows through), else
+// 0. The keyed loops select with it instead of branching: transparent pixels
+// come in no predictable pattern.
+constexpr uint32_t keep_mask(uint32_t source) { return 0u - static_cast<uint32_t>(source == 0); }
+
 // Each channel becomes floor(channel / 2); no bit crosses into the next one.
 constexpr uint32_t half(uint32_t p) { return (p >> 1) & 0x7F7F7F; }
 
@@ -95,10 +100,7 @@ void img_blit_keyed(const Image* src, Image* dst, int32_t sx, int32_t sy, int32_
     for (int64_t row = 0; row < blit->h; ++row) {
         const uint32_t* s = row_of(src, blit->sy + row) + blit->sx;
         uint32_t* d = row_of(dst, blit->dy + row) + blit->dx;
-        for (int64_t i = 0; i < blit->w; ++i) {
-            // Written as a select so the loop vectorises; a 0 keeps d[i].
-            d[i] = s[i] ? s[i] : d[i];
-        }
+        for (int64_t i = 0; i < blit->w; ++i) d[i] = s[i] | (d[i] & keep_mask(s[i]));
     }
 }
 
@@ -118,7 +120,8 @@ void img_blit_half(const Image* src, Image* dst, int32_t x, int32_t y) {
         const uint32_t* s = row_of(src, oy + j) + ox;
         uint32_t* d = row_of(dst, y_ + j) + x_;
         for (int64_t i = 0; i < w; ++i) {
-            d[i] = s[i] ? half(s[i]) + half(d[i]) : d[i];
+            const uint32_t keep = keep_mask(s[i]);
+            d[i] = (d[i] & keep) | ((half(s[i]) + half(d[i])) & ~keep);
         }
     }
 }

@@ -101,6 +101,24 @@ bool rotated_side(int32_t side, int32_t& result) {
     return true;
 }
 
+// Columns [first, end) of a row.
+struct Run {
+    int32_t first;
+    int32_t end;
+};
+
+// The columns x for which 0 <= column[x] + shift < limit, where column is
+// non-decreasing (rising) or non-increasing in x.
+Run run_inside(const std::vector<int32_t>& column, bool rising, int32_t shift, int32_t limit) {
+    auto below = [shift](int32_t bound) { return [=](int32_t c) { return c + shift < bound; }; };
+    auto at_or_above = [shift](int32_t bound) { return [=](int32_t c) { return c + shift >= bound; }; };
+    const auto first = rising ? std::partition_point(column.begin(), column.end(), below(0))
+                              : std::partition_point(column.begin(), column.end(), at_or_above(limit));
+    const auto end = rising ? std::partition_point(first, column.end(), below(limit))
+                            : std::partition_point(first, column.end(), at_or_above(0));
+    return {static_cast<int32_t>(first - column.begin()), static_cast<int32_t>(end - column.begin())};
+}
+
 int32_t table_index(int64_t angle) {
     const int64_t rest = angle % sine_table_length;
     return static_cast<int32_t>(rest < 0 ? rest + sine_table_length : rest);
@@ -199,25 +217,27 @@ Image* img_rotate(const Image* src, int32_t angle) {
     const int32_t ca = sine_table[table_index(-(int64_t{angle} + 256))];
     const int32_t sw = src->width, sh = src->height;
 
-    // The column's share of u and v is the same on every row.
-    std::vector<int32_t> column_u(width), column_v(width);
+    // The column's share of u and v is the same on every row; it is monotone
+    // in x, so on each row the columns whose (u, v) lies inside the source
+    // form one run, and the rest stay 0.
+    std::vector<int32_t> column_u(width), column_v(width), column_offset(width);
     for (int32_t x = 0; x < width; ++x) {
         column_u[x] = scaled(x - width / 2, ca) + sw / 2;
         column_v[x] = scaled(x - width / 2, sa) + sh / 2;
+        column_offset[x] = column_v[x] * sw + column_u[x];
     }
     for (int32_t y = 0; y < height; ++y) {
         const int32_t dy = y - height / 2;
         const int32_t row_u = -scaled(dy, sa);
         const int32_t row_v = scaled(dy, ca);
+        const Run in_u = run_inside(column_u, ca >= 0, row_u, sw);
+        const Run in_v = run_inside(column_v, sa >= 0, row_v, sh);
+        const int32_t first = std::max(in_u.first, in_v.first);
+        const int32_t end = std::min(in_u.end, in_v.end);
+        const uint32_t* in = src->pixels;
+        const int64_t row_offset = int64_t{row_v} * sw + row_u;
         uint32_t* out = result->pixels + int64_t{y} * width;
-        for (int32_t x = 0; x < width; ++x) {
-            const int32_t u = column_u[x] + row_u;
-            const int32_t v = column_v[x] + row_v;
-            // One unsigned compare per axis tests both ends of the range.
-            const bool inside = static_cast<uint32_t>(u) < static_cast<uint32_t>(sw) &&
-                                static_cast<uint32_t>(v) < static_cast<uint32_t>(sh);
-            out[x] = inside ? src->pixels[int64_t{v} * sw + u] : 0;
-        }
+        for (int32_t x = first; x < end; ++x) out[x] = in[row_offset + column_offset[x]];
     }
     return result;
 }

@@ -125,11 +125,22 @@ void img_darken(Image* img, uint8_t level) {
         }
         return;
     }
+    // Red and blue, then green, are lowered two lanes at a time: each channel
+    // sits in a lane with a guard bit above it, so channel + 256 - level
+    // keeps the guard bit exactly when channel >= level, and the guard turns
+    // into a mask that zeroes the lanes that went below 0.
     const uint32_t l = level;
+    const uint32_t rb_level = (l << 16) | l;
+    const uint32_t g_level = l << 8;
     uint32_t* p = img->pixels;
     for (size_t i = 0, n = pixel_count(img); i < n; ++i) {
         const uint32_t v = p[i];
-        const uint32_t r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF;
-        p[i] = ((r > l ? r - l : 0) << 16) | ((g > l ? g - l : 0) << 8) | (b > l ? b - l : 0);
+        const uint32_t rb = ((v & 0xFF00FF) | 0x1000100) - rb_level;
+        const uint32_t g = ((v & 0x00FF00) | 0x10000) - g_level;
+        const uint32_t rb_guard = (rb >> 8) & 0x10001;
+        const uint32_t rb_kept = (rb_guard << 8) - rb_guard;
+        const uint32_t g_guard = (g >> 8) & 0x100;
+        const uint32_t g_kept = (g_guard << 8) - g_guard;
+        p[i] = (rb & rb_kept) | (g & g_kept);
     }
 }

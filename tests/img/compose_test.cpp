@@ -268,3 +268,17 @@ TEST(Compositing, BadHandlesAndRowsReportOnceAndChangeNothing) {
     EXPECT_EQ(captured_stdout([&] { img_copy_row_wrap(a.img, empty_dst.img, 0, 0, 5); }), "");
     for (int32_t i = 0; i < 16; ++i) ASSERT_EQ(b.img->pixels[i], grey);
 }
+
+TEST(Darken, EveryChannelValueAtEveryLevel) {
+    // Each channel on its own so that one lane's borrow into the next shows.
+    auto lowered = [](uint32_t channel, uint32_t level) { return channel > level ? channel - level : 0; };
+    for (uint32_t level = 0; level < 256; ++level) {
+        Picture img(256, 1);
+        for (uint32_t c = 0; c < 256; ++c) img.img->pixels[c] = 0xAB000000 | (c << 16) | ((255 - c) << 8) | c;
+        img_darken(img.img, static_cast<uint8_t>(level));
+        for (uint32_t c = 0; c < 256; ++c) {
+            const uint32_t want = (lowered(c, level) << 16) | (lowered(255 - c, level) << 8) | lowered(c, level);
+            ASSERT_EQ(img.img->pixels[c], want) << "channel " << c << " level " << level;
+        }
+    }
+}

@@ -265,6 +265,11 @@ TEST(Rotate, SizesAndFormulas) {
                               std::to_string(sw) + "x" + std::to_string(sh) + " at " + std::to_string(angle));
         }
     }
+    ImagePtr odd = numbered_image(33, 20);
+    for (int32_t angle = -1030; angle < 2100; angle += 3) {
+        ImagePtr got(img_rotate(odd.get(), angle));
+        expect_same_image(got.get(), reference_rotate(odd.get(), angle).get(), "33x20 at " + std::to_string(angle));
+    }
 }
 
 TEST(Rotate, AnglesWrapAroundTheTurn) {
