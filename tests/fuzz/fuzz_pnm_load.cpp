@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "fuzz_checks.h"
@@ -11,9 +12,21 @@
 
 namespace {
 
-std::string scratch_path(const char* suffix) {
-    return "/tmp/tarnovex_fuzz_pnm_load_" + std::to_string(::getpid()) + suffix;
-}
+// The input file and the written copy, removed when the fuzzer exits.
+struct ScratchFiles {
+    std::string input = path(".pnm");
+    std::string output = path(".ppm");
+
+    ~ScratchFiles() {
+        std::remove(input.c_str());
+        std::remove(output.c_str());
+    }
+
+    static std::string path(const char* suffix) {
+        const std::string name = "tarnovex_fuzz_pnm_load_" + std::to_string(::getpid()) + suffix;
+        return (std::filesystem::temp_directory_path() / name).string();
+    }
+};
 
 void write_file(const std::string& path, const uint8_t* data, size_t size) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -33,12 +46,11 @@ void check_ppm_round_trip(const Image* img, const std::string& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string input = scratch_path(".pnm");
-    static const std::string output = scratch_path(".ppm");
-    write_file(input, data, size);
-    Image* img = img_load_pnm(input.c_str());
+    static const ScratchFiles files;
+    write_file(files.input, data, size);
+    Image* img = img_load_pnm(files.input.c_str());
     if (img) {
-        check_ppm_round_trip(img, output);
+        check_ppm_round_trip(img, files.output);
         img_destroy(&img);
     }
     return 0;
