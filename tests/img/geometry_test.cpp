@@ -6,7 +6,6 @@
 #include <memory>
 #include <random>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -236,16 +235,17 @@ TEST(Scale, MatchesTheFormulasInAllFourCases) {
 TEST(Scale, RefusesBadArgumentsWithOneLine) {
     ImagePtr src = numbered_image(4, 4);
     Image no_pixels{4, 4, nullptr};
-    for (auto [image, w, h] : {std::tuple<const Image*, int32_t, int32_t>{src.get(), -1, 4},
-                               {src.get(), 4, -1},
-                               {nullptr, 4, 4},
-                               {&no_pixels, 4, 4},
-                               {src.get(), 46341, 46341},
-                               {src.get(), 2147483647, 2}}) {
+    struct Call {
+        const Image* image;
+        int32_t w, h;
+    };
+    for (const Call& call : {Call{src.get(), -1, 4}, Call{src.get(), 4, -1}, Call{nullptr, 4, 4},
+                             Call{&no_pixels, 4, 4}, Call{src.get(), 46341, 46341},
+                             Call{src.get(), 2147483647, 2}}) {
         Image* result = nullptr;
-        const std::string out = captured_stdout([&] { result = img_scale(image, w, h); });
-        EXPECT_EQ(result, nullptr) << w << "x" << h;
-        EXPECT_EQ(out, "IMG error\n") << w << "x" << h;
+        const std::string out = captured_stdout([&] { result = img_scale(call.image, call.w, call.h); });
+        EXPECT_EQ(result, nullptr) << call.w << "x" << call.h;
+        EXPECT_EQ(out, "IMG error\n") << call.w << "x" << call.h;
     }
 }
 
