@@ -163,11 +163,14 @@ bool data_can_hold(Size size, char magic, Reader reader, uint64_t bytes) {
     }
 }
 
-// Skips to the next digit and reads the number there; nothing when the data
-// ends first.
-std::optional<uint32_t> read_plain_sample(Cursor& in) {
+// Moves to the next digit; false when the data ends first.
+bool skip_to_digit(Cursor& in) {
     while (!in.at_end() && !is_digit(in.peek())) in.skip();
-    if (in.at_end()) return std::nullopt;
+    return !in.at_end();
+}
+
+std::optional<uint32_t> read_plain_sample(Cursor& in) {
+    if (!skip_to_digit(in)) return std::nullopt;
     return read_digits(in);
 }
 
@@ -182,8 +185,7 @@ bool read_plain_bitmap(Cursor& in, Reader reader, uint32_t* out, uint64_t count)
             if (!v) return false;
             out[i] = *v ? 0xFFFFFFu : 0u;
         } else {
-            while (!in.at_end() && !is_digit(in.peek())) in.skip();
-            if (in.at_end()) return false;
+            if (!skip_to_digit(in)) return false;
             out[i] = in.take() == '0' ? 0u : 0xFFFFFFu;
         }
     }
