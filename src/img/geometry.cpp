@@ -129,6 +129,9 @@ int32_t table_index(int64_t angle) {
 int32_t* run_lengths(int32_t a, int32_t b) {
     const int64_t abs_a = std::llabs(a), abs_b = std::llabs(b);
     const int64_t longer = std::max(abs_a, abs_b), shorter = std::min(abs_a, abs_b);
+    // Counts are 32-bit, and against an extent of 0 the first count is
+    // longer + 1.
+    if (longer >= max_int32) return nullptr;
     auto* counts = static_cast<int32_t*>(std::calloc(static_cast<size_t>(shorter) + 1, sizeof(int32_t)));
     if (!counts) return nullptr;
     int64_t err = longer;
@@ -180,16 +183,17 @@ Image* img_scale(const Image* src, int32_t width, int32_t height) {
         img_error();
         return nullptr;
     }
-    Image* result = new_image(width, height);
-    if (!result || width == 0 || height == 0 || src->width == 0 || src->height == 0) return result;
+    if (width == 0 || height == 0 || src->width == 0 || src->height == 0) return new_image(width, height);
 
     const CountArray cx(run_lengths(width, src->width));
     const CountArray cy(run_lengths(height, src->height));
     if (!cx || !cy) {
-        img_destroy(&result);
         img_error();
         return nullptr;
     }
+    Image* result = new_image(width, height);
+    if (!result) return nullptr;
+
     const bool wider = width >= src->width;
     const bool taller = height >= src->height;
     const auto columns = wider ? enlarged_map(cx.get(), width)

@@ -127,6 +127,9 @@ TEST(RunLengths, DistributesTheLongerExtentOverTheShorter) {
     EXPECT_EQ(values_of(IntArray(run_lengths(3, 3)).get(), 4), (std::vector<int32_t>{1, 1, 1, 1}));
     EXPECT_EQ(values_of(IntArray(run_lengths(0, 4)).get(), 1), (std::vector<int32_t>{5}));
     EXPECT_EQ(values_of(IntArray(run_lengths(0, 0)).get(), 1), (std::vector<int32_t>{1}));
+    // 2^31 + 1 steps cannot be counted in 32 bits.
+    EXPECT_EQ(run_lengths(-2147483647 - 1, 0), nullptr);
+    EXPECT_EQ(run_lengths(3, 2147483647), nullptr);
 
     // counts[c] is the number of m in 0 .. L with floor(m * S / L) = c.
     for (int32_t longer = 1; longer <= 40; ++longer) {
@@ -241,7 +244,7 @@ TEST(Scale, RefusesBadArgumentsWithOneLine) {
     };
     for (const Call& call : {Call{src.get(), -1, 4}, Call{src.get(), 4, -1}, Call{nullptr, 4, 4},
                              Call{&no_pixels, 4, 4}, Call{src.get(), 46341, 46341},
-                             Call{src.get(), 2147483647, 2}}) {
+                             Call{src.get(), 2147483647, 2}, Call{src.get(), 2147483647, 1}}) {
         Image* result = nullptr;
         const std::string out = captured_stdout([&] { result = img_scale(call.image, call.w, call.h); });
         EXPECT_EQ(result, nullptr) << call.w << "x" << call.h;
