@@ -141,16 +141,18 @@ void img_blit_half(const Image* src, Image* dst, int32_t x, int32_t y) {
         img_error();
         return;
     }
-    int64_t x_ = x, y_ = y, w = src->width, h = src->height, ox = 0, oy = 0;
-    if (w + x_ <= 0 || h + y_ <= 0 || x_ >= dst->width || y_ >= dst->height) return;
-    if (x_ < 0) { ox = -x_; w += x_; x_ = 0; }
-    if (y_ < 0) { oy = -y_; h += y_; y_ = 0; }
-    w = std::min(w, dst->width - x_);
-    h = std::min(h, dst->height - y_);
+    // The source's part (ox, oy, w, h) that lands inside the destination at
+    // (left, top).
+    int64_t left = x, top = y, w = src->width, h = src->height, ox = 0, oy = 0;
+    if (w + left <= 0 || h + top <= 0 || left >= dst->width || top >= dst->height) return;
+    if (left < 0) { ox = -left; w += left; left = 0; }
+    if (top < 0) { oy = -top; h += top; top = 0; }
+    w = std::min(w, dst->width - left);
+    h = std::min(h, dst->height - top);
 
     for (int64_t j = 0; j < h; ++j) {
         const uint32_t* s = row_of(src, oy + j) + ox;
-        uint32_t* d = row_of(dst, y_ + j) + x_;
+        uint32_t* d = row_of(dst, top + j) + left;
         combine_row(s, d, w, [](uint32_t from, uint32_t to) {
             const uint32_t keep = keep_mask(from);
             return (to & keep) | ((half(from) + half(to)) & ~keep);
