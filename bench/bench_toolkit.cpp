@@ -53,22 +53,6 @@ void raster_fill_frame(benchmark::State& state) {
 }
 BENCHMARK(raster_fill_frame);
 
-// The same frame painted one span call per row, for comparison.
-void raster_fill_frame_by_spans(benchmark::State& state) {
-    Raster* raster = coloured_raster();
-    Image* img = frame();
-    for (auto _ : state) {
-        for (int32_t y = 0; y < kHeight; ++y) {
-            img_hline(img, raster->colours[(raster->position + y) % raster->size], y, 0, kWidth - 1);
-        }
-        raster_advance(raster);
-        benchmark::ClobberMemory();
-    }
-    img_destroy(&img);
-    raster_destroy(&raster);
-}
-BENCHMARK(raster_fill_frame_by_spans);
-
 void raster_fill_blend_frame(benchmark::State& state) {
     Raster* raster = coloured_raster();
     Image* img = frame();

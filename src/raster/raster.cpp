@@ -26,42 +26,17 @@ bool can_paint(const Raster* raster, const Image* image) {
     return has_table(raster) && raster->size > 0 && image && image->pixels;
 }
 
-// Calls paint(row pixels, width, colour) for every row of the image, row i
-// getting colour (position + i) mod size.
+// Calls paint(row, colour) for every row of the image, row i getting colour
+// (position + i) mod size.
 template <typename PaintRow>
-void for_each_row(const Raster* raster, Image* image, PaintRow paint) {
+void for_each_row(const Raster* raster, const Image* image, PaintRow paint) {
     const int32_t size = raster->size;
     int32_t index = raster->position % size;
     if (index < 0) index += size;
-    const size_t width = static_cast<size_t>(std::max(image->width, 0));
     for (int32_t row = 0; row < image->height; ++row) {
-        paint(image->pixels + static_cast<size_t>(row) * width, width, raster->colours[index]);
+        paint(row, raster->colours[index]);
         if (++index == size) index = 0;
     }
-}
-
-// Replaces every pixel p of a row by change(p). The row is walked in blocks
-// of a fixed length so that the compiler vectorises the inner loop at -O2 as
-// well (its cheap cost model skips loops of unknown length); the tail left
-// over goes one pixel at a time.
-template <typename Change>
-void change_row(uint32_t* row, size_t width, Change change) {
-    constexpr size_t kBlock = 16;
-    size_t x = 0;
-    for (; x + kBlock <= width; x += kBlock) {
-        for (size_t k = 0; k < kBlock; ++k) row[x + k] = change(row[x + k]);
-    }
-    for (; x < width; ++x) row[x] = change(row[x]);
-}
-
-// Blends one pixel towards colour by alpha / 256 per channel, flooring, with
-// the top byte cleared. Red and blue share one multiply: each lane's sum is at
-// most 255 * 256, so it cannot carry into the other lane.
-uint32_t blend(uint32_t pixel, uint32_t colour, uint32_t alpha) {
-    const uint32_t keep = 256 - alpha;
-    const uint32_t red_blue = ((pixel & 0xFF00FF) * keep + (colour & 0xFF00FF) * alpha) >> 8;
-    const uint32_t green = ((pixel & 0x00FF00) * keep + (colour & 0x00FF00) * alpha) >> 8;
-    return (red_blue & 0xFF00FF) | (green & 0x00FF00);
 }
 
 }  // namespace
@@ -173,13 +148,15 @@ int32_t raster_save(const Raster* raster, const char* path) {
     return 1;
 }
 
+// Each row is one span of the image toolkit, which stores straight into the
+// row (no per-pixel calls).
 void raster_fill(const Raster* raster, Image* image) {
     if (!can_paint(raster, image)) {
         raster_error();
         return;
     }
-    for_each_row(raster, image, [](uint32_t* row, size_t width, uint32_t colour) {
-        change_row(row, width, [colour](uint32_t) { return colour; });
+    for_each_row(raster, image, [image](int32_t row, uint32_t colour) {
+        img_hline(image, colour, row, 0, image->width - 1);
     });
 }
 
@@ -188,9 +165,8 @@ void raster_fill_blend(const Raster* raster, Image* image, int32_t alpha) {
         raster_error();
         return;
     }
-    const uint32_t weight = static_cast<uint32_t>(std::clamp(alpha, 0, 256));
-    for_each_row(raster, image, [weight](uint32_t* row, size_t width, uint32_t colour) {
-        change_row(row, width, [=](uint32_t pixel) { return blend(pixel, colour, weight); });
+    for_each_row(raster, image, [image, alpha](int32_t row, uint32_t colour) {
+        img_hline_blend(image, colour, row, 0, image->width - 1, alpha);
     });
 }
 
