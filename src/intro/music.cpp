@@ -16,11 +16,23 @@ constexpr int RELOAD_VOICES = 8;
 
 const char* last_mikmod_error() { return MikMod_strerror(MikMod_errno); }
 
+// Once per process: libmikmod appends a loader to its list without checking
+// whether it is there already, so a second registration links the list into
+// a ring and the next Player_Load never returns. The lists outlive
+// MikMod_Exit, so a later start finds everything registered.
+void register_drivers_and_loaders() {
+    static const bool registered = [] {
+        MikMod_RegisterAllDrivers();
+        MikMod_RegisterAllLoaders();
+        return true;
+    }();
+    (void)registered;
+}
+
 }  // namespace
 
 void music_start() {
-    MikMod_RegisterAllDrivers();
-    MikMod_RegisterAllLoaders();
+    register_drivers_and_loaders();
     md_mode |= DMODE_SOFT_MUSIC;
     if (MikMod_Init("") != 0) {
         std::fprintf(stderr, "Could not initialize sound\n");
