@@ -26,13 +26,18 @@ SDL_Surface* display_surface = nullptr;
 uint32_t video_flags = 0;
 bool double_buffered = false;
 
-// The program has no frame pacing of its own, so presenting must wait for
-// the display refresh; and when sdl12-compat scales the 320-pixel picture
-// (full screen, window scaling) the pixels should stay sharp. A user's own
+// Settings read when the first mode set brings SDL up; a user's own
 // settings of these variables win.
-void request_paced_sharp_presentation() {
+// - The program has no frame pacing of its own, so presenting must wait for
+//   the display refresh.
+// - When sdl12-compat scales the 320-pixel picture (full screen, window
+//   scaling) the pixels should stay sharp.
+// - SDL would otherwise turn SIGINT and SIGTERM into quit events, which the
+//   keyboard drops: Ctrl-C and kill could not stop the program.
+void configure_sdl() {
     setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
     setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
+    setenv("SDL_NO_SIGNAL_HANDLERS", "1", 0);
 }
 
 bool is_open(const Screen* screen) { return screen && screen == open_screen; }
@@ -102,7 +107,7 @@ Screen* screen_open() {
         return nullptr;
     }
     open_screen = screen;
-    request_paced_sharp_presentation();
+    configure_sdl();
     screen_set_mode(screen, INITIAL_MODE_SIZE, INITIAL_MODE_SIZE);
     return screen;
 }

@@ -1,6 +1,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -103,6 +104,17 @@ TEST(ScreenEnvironment, OpenAsksForPacedSharpPresentationUnlessTheUserChoseOther
     Screen* screen = screen_open();
     EXPECT_STREQ(std::getenv("SDL12COMPAT_SYNC_TO_VBLANK"), "1");
     EXPECT_STREQ(std::getenv("SDL12COMPAT_SCALE_METHOD"), "linear");
+    screen_close(&screen);
+}
+
+TEST(ScreenSignals, InterruptAndTerminateStillEndTheProcess) {
+    unsetenv("SDL_NO_SIGNAL_HANDLERS");
+    Screen* screen = screen_open();
+    for (int signal : {SIGINT, SIGTERM}) {
+        struct sigaction action {};
+        ASSERT_EQ(sigaction(signal, nullptr, &action), 0);
+        EXPECT_EQ(action.sa_handler, SIG_DFL) << "signal " << signal;
+    }
     screen_close(&screen);
 }
 
