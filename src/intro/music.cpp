@@ -21,12 +21,24 @@ const char* last_mikmod_error() { return MikMod_strerror(MikMod_errno); }
 // a ring and the next Player_Load never returns. The lists outlive
 // MikMod_Exit, so a later start finds everything registered.
 void register_drivers_and_loaders() {
-    static const bool registered = [] {
-        MikMod_RegisterAllDrivers();
-        MikMod_RegisterAllLoaders();
-        return true;
-    }();
-    (void)registered;
+    static bool registered = false;
+    if (registered) return;
+    MikMod_RegisterAllDrivers();
+    MikMod_RegisterAllLoaders();
+    registered = true;
+}
+
+// The library's choice of output first. When that fails, libmikmod is left
+// half set up and loading a module then crashes inside it, so the silent
+// driver takes over: the module still loads and the show runs without sound.
+bool init_sound() {
+    if (MikMod_Init("") == 0) return true;
+    std::fprintf(stderr, "Could not initialize sound\n");
+    std::fprintf(stderr, "Reason: %s\n", last_mikmod_error());
+    md_device = MikMod_DriverFromAlias("nosound");
+    const bool silent_output = md_device != 0 && MikMod_Init("") == 0;
+    md_device = 0;  // the next start chooses afresh
+    return silent_output;
 }
 
 }  // namespace
@@ -34,10 +46,7 @@ void register_drivers_and_loaders() {
 void music_start() {
     register_drivers_and_loaders();
     md_mode |= DMODE_SOFT_MUSIC;
-    if (MikMod_Init("") != 0) {
-        std::fprintf(stderr, "Could not initialize sound\n");
-        std::fprintf(stderr, "Reason: %s\n", last_mikmod_error());
-    }
+    if (!init_sound()) return;
     music_module = Player_Load(MUSIC_FILE, FIRST_LOAD_VOICES, 0);
     if (music_module) {
         Player_Start(music_module);
