@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -16,6 +17,10 @@
 #include "xm/xm_module.h"
 
 namespace data_test {
+
+// The music plays through SDL's dummy audio driver, so these tests need no
+// sound card, however they are started. A setting already made is kept.
+inline const bool dummy_audio_chosen = setenv("SDL_AUDIODRIVER", "dummy", 0) == 0;
 
 inline const std::vector<std::string>& data_files() {
     static const std::vector<std::string> names = {
