@@ -1,0 +1,98 @@
+# Helpers for tests that drive an intro program in a private X server.
+# Every process started here is stopped on exit, also when a check fails.
+set -euo pipefail
+
+E2E_TMP=$(mktemp -d /tmp/tarnovex-e2e.XXXXXX)
+E2E_PIDS=()
+
+e2e_cleanup() {
+    local pid
+    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
+        pid=${E2E_PIDS[i]}
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${E2E_PIDS[@]}"; do
+        for _ in 1 2 3 4 5 6 7 8 9 10; do
+            running "$pid" || break
+            sleep 0.2
+        done
+        kill -9 "$pid" 2>/dev/null || true
+    done
+    rm -rf "$E2E_TMP"
+}
+trap e2e_cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+note() { echo "-- $*"; }
+
+# True while the process exists and has not exited (a zombie has exited).
+running() {
+    local state
+    state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
+    [[ $state != Z* ]]
+}
+
+# wait_until SECONDS COMMAND...: retries the command every 0.1 s.
+wait_until() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.1
+    done
+}
+
+# start_xvfb DEPTH: a 1024x768 X server on a free display, made current.
+start_xvfb() {
+    local display_file=$E2E_TMP/display
+    Xvfb -displayfd 3 -screen 0 "1024x768x$1" -nolisten tcp 3>"$display_file" 2>"$E2E_TMP/xvfb.log" &
+    E2E_PIDS+=($!)
+    wait_until 20 test -s "$display_file" || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+    export DISPLAY=":$(head -n 1 "$display_file")"
+    wait_until 20 xdpyinfo >/dev/null 2>&1 || fail "X server $DISPLAY does not answer"
+    note "X server $DISPLAY at depth $1"
+}
+
+start_window_manager() {
+    openbox >"$E2E_TMP/openbox.log" 2>&1 &
+    E2E_PIDS+=($!)
+    wait_until 20 xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1 || fail "openbox did not start"
+}
+
+# start_intro RUN_DIR PROGRAM: runs the program from its run folder, the
+# music through SDL's dummy sound driver; sets INTRO_PID.
+start_intro() {
+    (cd "$1" && exec env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "./$2") \
+        >"$E2E_TMP/intro.out" 2>"$E2E_TMP/intro.err" &
+    INTRO_PID=$!
+    E2E_PIDS+=("$INTRO_PID")
+}
+
+# Sets WINDOW to the id of the mapped window titled TARNOVEX.
+find_window() {
+    find_once() { WINDOW=$(xdotool search --onlyvisible --name '^TARNOVEX$' 2>/dev/null | head -n 1) && [[ -n $WINDOW ]]; }
+    wait_until 30 find_once || fail "no window titled TARNOVEX"
+    note "window $WINDOW"
+}
+
+# screenshot WINDOW FILE: the window's pixels as a binary PPM.
+screenshot() { import -window "$1" -depth 8 "ppm:$2" 2>/dev/null; }
+
+# press KEY SECONDS: holds the key that long. A press and its release must
+# land in different polls of the program to be seen.
+press() {
+    xdotool keydown "$1"
+    sleep "$2"
+    xdotool keyup "$1"
+}
+
+# wait_exit SECONDS: waits for the intro to end and sets INTRO_STATUS.
+wait_exit() {
+    wait_until "$1" eval '! running "$INTRO_PID"' || fail "the intro still runs after $1 s"
+    INTRO_STATUS=0
+    wait "$INTRO_PID" || INTRO_STATUS=$?
+}
