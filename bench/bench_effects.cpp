@@ -18,9 +18,15 @@
 #include "intro/intro.h"
 #include "laser/laser.h"
 
+// Under AddressSanitizer the allocator is its own: nothing is counted there.
 #if defined(__SANITIZE_ADDRESS__)
 #define COUNT_ALLOCATIONS 0
-#else
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define COUNT_ALLOCATIONS 0
+#endif
+#endif
+#ifndef COUNT_ALLOCATIONS
 #define COUNT_ALLOCATIONS 1
 #endif
 
