@@ -25,7 +25,7 @@ const char scroll_text[] =
     "\n"
     "CREDITS\n"
     "\n"
-    "LEAD AND SPECIFICATION ..... THE LEAD\n"
+    "DESIGN AND DIRECTION ....... THE LEAD\n"
     "DRIVER, SCREEN AND KEYS .... SPINE\n"
     "MUSIC PLAYBACK ............. MUSIC\n"
     "PICTURE FILES .............. PICTURES\n"
