@@ -8,8 +8,6 @@ run_dir=$1 program=$2 width=$3 height=$4
 
 start_xvfb 24
 start_window_manager
-# openbox announces itself before it is ready to handle full-screen requests.
-sleep 2
 start_intro "$run_dir" "$program"
 find_window
 
@@ -26,7 +24,7 @@ unscaled_part_two() {
 wait_until 30 unscaled_part_two || fail "no screenshot of the scaled part two: $(cat "$E2E_TMP/unscale.log")"
 note "$(head -n 1 "$E2E_TMP/unscale.log")"
 
-press Escape 0.1
+press Escape 0.3
 wait_exit 10
 [[ $INTRO_STATUS == 1 ]] || fail "exit status $INTRO_STATUS, expected 1"
 note "exit status 1"

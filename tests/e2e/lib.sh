@@ -47,9 +47,12 @@ wait_until() {
 }
 
 # start_xvfb DEPTH: a 1024x768 X server on a free display, made current.
+# -noreset: by default the server resets whenever its last client leaves,
+# and a client connecting during the reset (the window manager after a
+# probe) is turned away.
 start_xvfb() {
     local display_file=$E2E_TMP/display
-    Xvfb -displayfd 3 -screen 0 "1024x768x$1" -nolisten tcp 3>"$display_file" 2>"$E2E_TMP/xvfb.log" &
+    Xvfb -displayfd 3 -noreset -screen 0 "1024x768x$1" -nolisten tcp 3>"$display_file" 2>"$E2E_TMP/xvfb.log" &
     E2E_PIDS+=($!)
     wait_until 20 test -s "$display_file" || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
     export DISPLAY=":$(head -n 1 "$display_file")"
@@ -60,7 +63,8 @@ start_xvfb() {
 start_window_manager() {
     openbox >"$E2E_TMP/openbox.log" 2>&1 &
     E2E_PIDS+=($!)
-    wait_until 20 xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1 || fail "openbox did not start"
+    wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+    wait_until 20 wm_ready || fail "openbox did not start: $(cat "$E2E_TMP/openbox.log")"
 }
 
 # start_intro RUN_DIR PROGRAM: runs the program from its run folder, the

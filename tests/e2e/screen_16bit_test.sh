@@ -17,6 +17,6 @@ part_two_shows() {
 }
 wait_until 30 part_two_shows || fail "part two never showed correctly at 16 bits"
 note "part two shows at 16 bits"
-press Escape 0.1
+press Escape 0.3
 wait_exit 10
 [[ $INTRO_STATUS == 1 ]] || fail "exit status $INTRO_STATUS, expected 1"

@@ -41,11 +41,15 @@ note "space moved on to $moved_on"
 # darken one after the other, and there are several, so the fade is paced.
 wait_until 20 eval 'shot && darker 10 "$(brightness "$E2E_TMP/shot.ppm")"' || fail "no lit frame to fade from"
 before=$(brightness "$E2E_TMP/shot.ppm")
-press Escape 0.1
+# Escape stays down while the fade is watched (the fade polls no keys), so
+# that even a slow frame cannot let its press and release go unseen.
+xdotool keydown Escape
 fade=()
-while running "$INTRO_PID" && screenshot "$WINDOW" "$E2E_TMP/fade.ppm"; do
+deadline=$((SECONDS + 20))
+while running "$INTRO_PID" && ((SECONDS < deadline)) && screenshot "$WINDOW" "$E2E_TMP/fade.ppm"; do
     running "$INTRO_PID" && fade+=("$(brightness "$E2E_TMP/fade.ppm")")
 done
+xdotool keyup Escape
 note "brightness $before before Escape, then ${fade[*]:-nothing}"
 wait_exit 10
 [[ $INTRO_STATUS == 1 ]] || fail "exit status $INTRO_STATUS, expected 1"
