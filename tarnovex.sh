@@ -1,0 +1,149 @@
+#!/bin/bash
+# Sets up, builds, plays and tests TARNOVEX on Debian 12.
+#
+#   ./tarnovex.sh play [PROGRAM]  install what is missing, build, and play the
+#                                 intro (default intro-320x240-window)
+#   ./tarnovex.sh test            install what is missing, build, and run all
+#                                 tests: the suite, the sanitizer build, fuzzing
+#   ./tarnovex.sh bench           build and run the benchmarks
+#
+# Installing needs root or sudo. TARNOVEX_BUILD chooses the build folder
+# (default ./build; the sanitizer and fuzz builds go beside it with the
+# suffixes -sanitize and -fuzz), TARNOVEX_JOBS the parallel jobs (default 2).
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+BUILD=${TARNOVEX_BUILD:-$ROOT/build}
+JOBS=${TARNOVEX_JOBS:-2}
+
+BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libsdl1.2-compat-dev libmikmod-dev libxmp-dev
+    libgtest-dev libbenchmark-dev)
+TEST_PACKAGES=(netpbm xvfb xdotool openbox imagemagick x11-utils clang libclang-rt-14-dev)
+
+say() { printf '\n=== %s\n' "$*"; }
+die() {
+    echo "tarnovex: $*" >&2
+    exit 2
+}
+
+install_missing() {
+    local missing=() package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+    done
+    ((${#missing[@]})) || return 0
+    say "Installing ${missing[*]}"
+    local as_root=()
+    if ((EUID != 0)); then
+        command -v sudo >/dev/null || die "installing ${missing[*]} needs root: run as root or install sudo"
+        as_root=(sudo)
+    fi
+    "${as_root[@]}" apt-get update
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+}
+
+# build DIR [CMAKE OPTIONS...]: configures (Ninja, RelWithDebInfo) and builds all.
+build() {
+    local dir=$1
+    shift
+    say "Building in $dir"
+    cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" &&
+        cmake --build "$dir" -j "$JOBS"
+}
+
+play() {
+    local program=${1:-intro-320x240-window}
+    install_missing "${BUILD_PACKAGES[@]}"
+    build "$BUILD" || die "the build failed"
+    [[ -x $BUILD/run/$program ]] || die "no program $program in $BUILD/run"
+    [[ -n ${DISPLAY:-}${WAYLAND_DISPLAY:-} ]] || die "no display: play it from a desktop session"
+    say "Playing $program: Escape or q quits, space moves on, u i o p set the scroll speed"
+    # The programs read their data files from the current folder.
+    cd "$BUILD/run"
+    exec "./$program"
+}
+
+# Each stage records its result; every stage runs even when one fails.
+RESULTS=()
+FAILED=0
+stage() {
+    local name=$1
+    shift
+    if "$@"; then
+        RESULTS+=("$name: passed")
+    else
+        RESULTS+=("$name: FAILED")
+        FAILED=1
+    fi
+}
+
+suite_stage() {
+    build "$BUILD" -DTARNOVEX_SANITIZE=OFF -DTARNOVEX_FUZZ=OFF &&
+        ctest --test-dir "$BUILD" --output-on-failure -j "$JOBS"
+}
+
+# Unit tests with AddressSanitizer and UndefinedBehaviorSanitizer; any
+# report ends the test with a failure. The end-to-end tests are left out.
+# Leaks inside SDL itself are suppressed (tests/lsan.supp).
+sanitize_stage() {
+    local dir=$BUILD-sanitize
+    build "$dir" -DTARNOVEX_SANITIZE=ON -DTARNOVEX_FUZZ=OFF -DTARNOVEX_BENCH=OFF &&
+        ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1 \
+            LSAN_OPTIONS=suppressions=$ROOT/tests/lsan.supp:print_suppressions=0 \
+            UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+            ctest --test-dir "$dir" --output-on-failure -j "$JOBS" -LE 'e2e|fuzz'
+}
+
+# The libFuzzer targets, built with clang; each runs for 30 s.
+fuzz_stage() {
+    local dir=$BUILD-fuzz targets
+    say "Configuring the fuzz targets in $dir"
+    cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNOVEX_FUZZ=ON \
+        -DCMAKE_CXX_COMPILER=clang++ -DTARNOVEX_BENCH=OFF || return 1
+    # Each fuzz test is named after its target.
+    targets=$(ctest --test-dir "$dir" -N -L fuzz | awk '/Test +#/ { print $3 }')
+    [[ -n $targets ]] || {
+        echo "no fuzz targets" >&2
+        return 1
+    }
+    # shellcheck disable=SC2086  # one target per word
+    cmake --build "$dir" -j "$JOBS" --target $targets &&
+        ctest --test-dir "$dir" --output-on-failure -j "$JOBS" -L fuzz
+}
+
+run_tests() {
+    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    local started=$SECONDS
+    stage "build and test suite" suite_stage
+    stage "sanitizers (ASan, UBSan)" sanitize_stage
+    stage "fuzzing" fuzz_stage
+    say "Summary"
+    printf '%s\n' "${RESULTS[@]}"
+    local minutes=$(((SECONDS - started) / 60)) seconds=$(((SECONDS - started) % 60))
+    if ((FAILED)); then
+        echo "TARNOVEX TESTS FAILED (${minutes}m ${seconds}s)"
+        return 1
+    fi
+    echo "TARNOVEX TESTS PASSED (${minutes}m ${seconds}s)"
+}
+
+bench() {
+    install_missing "${BUILD_PACKAGES[@]}"
+    build "$BUILD" -DTARNOVEX_BENCH=ON || die "the build failed"
+    local program
+    for program in "$BUILD"/bench/bench_*; do
+        [[ -x $program && -f $program ]] || continue
+        say "$(basename "$program")"
+        (cd "$BUILD/run" && "$program")
+    done
+}
+
+case ${1:-} in
+play) play "${2:-}" ;;
+test) run_tests ;;
+bench) bench ;;
+*)
+    sed -n '2,12s/^# \{0,1\}//p' "$0"
+    exit 2
+    ;;
+esac
