@@ -1,10 +1,10 @@
 // make-font OUTPUT_PBM: the 8 x 8 glyph sheet, 16 glyphs to a sheet row, so
 // code c sits at column (c % 16) * 8, row (c / 16) * 8. Codes 0 to 127; only
 // '!' to 'z' have lit pixels.
-#include <iostream>
 
 #include "pictures/glyphs.h"
 #include "pictures/netpbm.h"
+#include "tool_main.h"
 
 namespace {
 
@@ -28,15 +28,6 @@ netpbm::Picture glyph_sheet() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: make-font OUTPUT_PBM\n";
-        return 2;
-    }
-    try {
-        netpbm::write_pbm(argv[1], glyph_sheet());
-    } catch (const std::exception& error) {
-        std::cerr << error.what() << "\n";
-        return 1;
-    }
-    return 0;
+    return tool_main(argc, argv, 1, "make-font OUTPUT_PBM",
+                     [](char** args) { netpbm::write_pbm(args[1], glyph_sheet()); });
 }

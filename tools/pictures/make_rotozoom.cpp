@@ -4,12 +4,12 @@
 // is pure black, which the intro leaves transparent, so the laser trails
 // show around and through the emblem.
 #include <cmath>
-#include <iostream>
 #include <string>
 
 #include "pictures/colour.h"
 #include "pictures/glyphs.h"
 #include "pictures/netpbm.h"
+#include "tool_main.h"
 
 namespace {
 
@@ -118,15 +118,6 @@ netpbm::Picture emblem() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: make-rotozoom OUTPUT_PPM\n";
-        return 2;
-    }
-    try {
-        netpbm::write_ppm(argv[1], emblem());
-    } catch (const std::exception& error) {
-        std::cerr << error.what() << "\n";
-        return 1;
-    }
-    return 0;
+    return tool_main(argc, argv, 1, "make-rotozoom OUTPUT_PPM",
+                     [](char** args) { netpbm::write_ppm(args[1], emblem()); });
 }

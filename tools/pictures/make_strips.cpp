@@ -6,11 +6,11 @@
 // intro's bar column unchanged, so those rows stay dark and separate the
 // bands; the text is drawn only on rows 4 ... 19 of each band anyway.
 #include <cmath>
-#include <iostream>
 #include <string>
 
 #include "pictures/colour.h"
 #include "pictures/netpbm.h"
+#include "tool_main.h"
 
 namespace {
 
@@ -40,17 +40,9 @@ netpbm::Picture strip(int slot) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: make-strips OUTPUT_FOLDER\n";
-        return 2;
-    }
-    try {
+    return tool_main(argc, argv, 1, "make-strips OUTPUT_FOLDER", [](char** args) {
         for (int slot = 0; slot < STRIP_COUNT; ++slot) {
-            netpbm::write_ppm(std::string(argv[1]) + "/roll" + SLOT_NAMES[slot] + ".ppm", strip(slot));
+            netpbm::write_ppm(std::string(args[1]) + "/roll" + SLOT_NAMES[slot] + ".ppm", strip(slot));
         }
-    } catch (const std::exception& error) {
-        std::cerr << error.what() << "\n";
-        return 1;
-    }
-    return 0;
+    });
 }

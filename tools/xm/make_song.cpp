@@ -8,6 +8,7 @@
 #include "xm/song_text.h"
 #include "xm/synth.h"
 #include "xm/xm_module.h"
+#include "tool_main.h"
 
 namespace {
 
@@ -32,19 +33,11 @@ void write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::cerr << "usage: make-song SONG_TEXT OUTPUT_XM\n";
-        return 2;
-    }
-    try {
-        const xm::Module module = xm::build_module(xm::parse_song(read_text(argv[1])));
+    return tool_main(argc, argv, 2, "make-song SONG_TEXT OUTPUT_XM", [](char** args) {
+        const xm::Module module = xm::build_module(xm::parse_song(read_text(args[1])));
         const std::vector<uint8_t> bytes = xm::write_xm(module);
-        write_file(argv[2], bytes);
-        std::cout << argv[2] << ": " << module.channels << " channels, " << module.orders.size() << " orders, "
+        write_file(args[2], bytes);
+        std::cout << args[2] << ": " << module.channels << " channels, " << module.orders.size() << " orders, "
                   << xm::song_seconds(module) << " s, " << bytes.size() << " bytes\n";
-    } catch (const std::exception& error) {
-        std::cerr << argv[1] << ": " << error.what() << "\n";
-        return 1;
-    }
-    return 0;
+    });
 }
