@@ -7,6 +7,7 @@
 #include <string>
 
 #include "capture.h"
+#include "fake_display.h"
 #include "fake_screen.h"
 #include "intro/intro.h"
 
@@ -17,21 +18,13 @@ constexpr int32_t FADE_FRAMES = 64;
 class DriverTest : public testing::Test {
   protected:
     void SetUp() override {
-        fake_screen::reset();
-        screen = screen_open();
-        keys = keys_open();
-        screen_set_mode(screen, SCREEN_WIDTH, SCREEN_HEIGHT);
-        frame_image = img_create();
-        img_resize(frame_image, SCREEN_WIDTH, SCREEN_HEIGHT);
+        open_fake_display();
         request = REQUEST_NONE;
         scroll_speed = 2;
     }
 
     void TearDown() override {
-        if (frame_image) img_destroy(&frame_image);
-        keys_close(&keys);
-        screen_close(&screen);
-        fake_screen::reset();
+        close_fake_display();
         request = REQUEST_NONE;
         scroll_speed = 2;
     }

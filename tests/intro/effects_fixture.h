@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "fake_display.h"
 #include "fake_screen.h"
 #include "intro/intro.h"
 
@@ -151,12 +152,7 @@ inline std::function<int32_t(int32_t)> key_script(std::vector<std::pair<int32_t,
 class EffectsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        fake_screen::reset();
-        screen = screen_open();
-        keys = keys_open();
-        screen_set_mode(screen, SCREEN_WIDTH, SCREEN_HEIGHT);
-        frame_image = img_create();
-        img_resize(frame_image, SCREEN_WIDTH, SCREEN_HEIGHT);
+        open_fake_display();
         for (int32_t slot = 0; slot < ROLL_COUNT; ++slot) roll_images[slot] = make_solid(1, BAND, strip_colour(slot));
         intro_font = make_font(pattern_lit);
         font_picture = intro_font->sheet;
@@ -179,10 +175,7 @@ class EffectsTest : public ::testing::Test {
         font_picture = nullptr;
         if (rotozoom_picture) img_destroy(&rotozoom_picture);
         img_destroy(&scroll_layer);
-        img_destroy(&frame_image);
-        keys_close(&keys);
-        screen_close(&screen);
-        fake_screen::reset();
+        close_fake_display();
         request = REQUEST_NONE;
         scroll_speed = 2;
         program_start.restore();
