@@ -36,46 +36,46 @@ Image* new_image(int32_t width, int32_t height) {
     return img;
 }
 
+// Index maps and column tables are kept between calls, so that scaling and
+// rotating a picture every frame allocates nothing but the results and the
+// scaler's count arrays.
+using Scratch = std::vector<int32_t>;
+
 // Source index for each of the `extent` cells of an enlarged axis: source
 // cell c is repeated counts[c] times, walking forward.
-std::vector<int32_t> enlarged_map(const int32_t* counts, int32_t extent) {
-    std::vector<int32_t> map;
-    map.reserve(extent);
+void enlarged_map(const int32_t* counts, int32_t extent, Scratch& map) {
+    map.clear();
     for (int32_t c = 0; static_cast<int32_t>(map.size()) < extent; ++c) {
         map.insert(map.end(), counts[c], c);
     }
-    return map;
 }
 
 // Source index for each of the `extent` cells of a shrunk axis, walking
 // backward from the last source cell: cell m takes the current source cell,
 // which then moves back counts[m].
-std::vector<int32_t> shrunk_backward_map(const int32_t* counts, int32_t extent, int32_t source_extent) {
-    std::vector<int32_t> map(extent);
+void shrunk_backward_map(const int32_t* counts, int32_t extent, int32_t source_extent, Scratch& map) {
+    map.resize(extent);
     int32_t at = source_extent - 1;
     for (int32_t m = extent - 1; m >= 0; --m) {
         map[m] = at;
         at -= counts[m];
     }
-    return map;
 }
 
 // The same, walking forward from the first source cell: cell n takes the
 // current source cell, which then moves on counts[n].
-std::vector<int32_t> shrunk_forward_map(const int32_t* counts, int32_t extent) {
-    std::vector<int32_t> map(extent);
+void shrunk_forward_map(const int32_t* counts, int32_t extent, Scratch& map) {
+    map.resize(extent);
     int32_t at = 0;
     for (int32_t n = 0; n < extent; ++n) {
         map[n] = at;
         at += counts[n];
     }
-    return map;
 }
 
 // Fills the result row by row from the two index maps; a row whose source row
 // is the one of the row above is copied instead of sampled again.
-void sample_rows(const Image* src, Image* dst, const std::vector<int32_t>& columns,
-                 const std::vector<int32_t>& rows) {
+void sample_rows(const Image* src, Image* dst, const Scratch& columns, const Scratch& rows) {
     const int32_t width = dst->width;
     for (int32_t n = 0; n < dst->height; ++n) {
         uint32_t* out = dst->pixels + int64_t{n} * width;
@@ -109,7 +109,7 @@ struct Run {
 
 // The columns x for which 0 <= column[x] + shift < limit, where column is
 // non-decreasing (rising) or non-increasing in x.
-Run run_inside(const std::vector<int32_t>& column, bool rising, int32_t shift, int32_t limit) {
+Run run_inside(const Scratch& column, bool rising, int32_t shift, int32_t limit) {
     auto below = [shift](int32_t bound) { return [=](int32_t c) { return c + shift < bound; }; };
     auto at_or_above = [shift](int32_t bound) { return [=](int32_t c) { return c + shift >= bound; }; };
     const auto first = rising ? std::partition_point(column.begin(), column.end(), below(0))
@@ -196,13 +196,21 @@ Image* img_scale(const Image* src, int32_t width, int32_t height) {
 
     const bool wider = width >= src->width;
     const bool taller = height >= src->height;
-    const auto columns = wider ? enlarged_map(cx.get(), width)
-                               : shrunk_backward_map(cx.get(), width, src->width);
+    static thread_local Scratch columns, rows;
+    if (wider) {
+        enlarged_map(cx.get(), width, columns);
+    } else {
+        shrunk_backward_map(cx.get(), width, src->width, columns);
+    }
     // A shrunk height keeps the last source row of each run, except beside an
     // enlarged width, whose forward walk keeps the first.
-    const auto rows = taller  ? enlarged_map(cy.get(), height)
-                      : wider ? shrunk_forward_map(cy.get(), height)
-                              : shrunk_backward_map(cy.get(), height, src->height);
+    if (taller) {
+        enlarged_map(cy.get(), height, rows);
+    } else if (wider) {
+        shrunk_forward_map(cy.get(), height, rows);
+    } else {
+        shrunk_backward_map(cy.get(), height, src->height, rows);
+    }
     sample_rows(src, result, columns, rows);
     return result;
 }
@@ -224,7 +232,10 @@ Image* img_rotate(const Image* src, int32_t angle) {
     // The column's share of u and v is the same on every row; it is monotone
     // in x, so on each row the columns whose (u, v) lies inside the source
     // form one run, and the rest stay 0.
-    std::vector<int32_t> column_u(width), column_v(width), column_offset(width);
+    static thread_local Scratch column_u, column_v, column_offset;
+    column_u.resize(width);
+    column_v.resize(width);
+    column_offset.resize(width);
     for (int32_t x = 0; x < width; ++x) {
         column_u[x] = scaled(x - width / 2, ca) + sw / 2;
         column_v[x] = scaled(x - width / 2, sa) + sh / 2;
