@@ -4,8 +4,8 @@
 // single precision and the effects' motion is defined by those values.
 // The second quarter mirrors the first; the second half is the first negated.
 //
-// Not part of the build: g++ -std=c++17 -O2 -o gen_sine_table tools/gen_sine_table.cpp
-//                         ./gen_sine_table > src/img/sine_table.cpp
+// Built as gen-sine-table; a test checks that the checked-in table is its
+// output: build/tools/gen-sine-table > src/img/sine_table.cpp
 #include <array>
 #include <cmath>
 #include <cstdio>
