@@ -92,8 +92,8 @@ struct Blit {
     int64_t sx, sy, dx, dy, w, h;
 };
 
-// Clips a keyed blit to both images, first to the destination, then to the
-// source; nothing when no pixel is left to copy.
+// Clips a blit rectangle to both images, first to the destination, then to
+// the source; nothing when no pixel is left to copy.
 std::optional<Blit> clip_blit(const Image* src, const Image* dst, Blit b) {
     if (b.dx >= dst->width || b.dx + b.w < 0 || b.dy >= dst->height || b.dy + b.h < 0 ||
         b.sx >= src->width || b.sx + b.w < 0 || b.sy >= src->height || b.sy + b.h < 0) {
@@ -109,6 +109,19 @@ std::optional<Blit> clip_blit(const Image* src, const Image* dst, Blit b) {
     if (b.sy + b.h > src->height) b.h = src->height - b.sy;
     if (b.w <= 0 || b.h <= 0) return std::nullopt;
     return b;
+}
+
+// Shared walk of the two blits: clips the rectangle, then stores
+// combine(source, destination) over what is left of it, row by row.
+template <typename Combine>
+void blit_rows(const Image* src, Image* dst, Blit b, Combine combine) {
+    const auto blit = clip_blit(src, dst, b);
+    if (!blit) return;
+    for (int64_t row = 0; row < blit->h; ++row) {
+        const uint32_t* s = row_of(src, blit->sy + row) + blit->sx;
+        uint32_t* d = row_of(dst, blit->dy + row) + blit->dx;
+        combine_row(s, d, blit->w, combine);
+    }
 }
 
 // All ones where the source pixel is 0 (the destination shows through), else
@@ -127,13 +140,8 @@ void img_blit_keyed(const Image* src, Image* dst, int32_t sx, int32_t sy, int32_
         img_error();
         return;
     }
-    const auto blit = clip_blit(src, dst, {sx, sy, dx, dy, w, h});
-    if (!blit) return;
-    for (int64_t row = 0; row < blit->h; ++row) {
-        const uint32_t* s = row_of(src, blit->sy + row) + blit->sx;
-        uint32_t* d = row_of(dst, blit->dy + row) + blit->dx;
-        combine_row(s, d, blit->w, [](uint32_t from, uint32_t to) { return from | (to & keep_mask(from)); });
-    }
+    blit_rows(src, dst, {sx, sy, dx, dy, w, h},
+              [](uint32_t from, uint32_t to) { return from | (to & keep_mask(from)); });
 }
 
 void img_blit_half(const Image* src, Image* dst, int32_t x, int32_t y) {
@@ -141,23 +149,12 @@ void img_blit_half(const Image* src, Image* dst, int32_t x, int32_t y) {
         img_error();
         return;
     }
-    // The source's part (ox, oy, w, h) that lands inside the destination at
-    // (left, top).
-    int64_t left = x, top = y, w = src->width, h = src->height, ox = 0, oy = 0;
-    if (w + left <= 0 || h + top <= 0 || left >= dst->width || top >= dst->height) return;
-    if (left < 0) { ox = -left; w += left; left = 0; }
-    if (top < 0) { oy = -top; h += top; top = 0; }
-    w = std::min(w, dst->width - left);
-    h = std::min(h, dst->height - top);
-
-    for (int64_t j = 0; j < h; ++j) {
-        const uint32_t* s = row_of(src, oy + j) + ox;
-        uint32_t* d = row_of(dst, top + j) + left;
-        combine_row(s, d, w, [](uint32_t from, uint32_t to) {
-            const uint32_t keep = keep_mask(from);
-            return (to & keep) | ((half(from) + half(to)) & ~keep);
-        });
-    }
+    // The whole source laid at (x, y); only the destination's edges can
+    // shorten it, as the rectangle starts inside the source.
+    blit_rows(src, dst, {0, 0, x, y, src->width, src->height}, [](uint32_t from, uint32_t to) {
+        const uint32_t keep = keep_mask(from);
+        return (to & keep) | ((half(from) + half(to)) & ~keep);
+    });
 }
 
 void img_and_mask(const Image* mask, Image* dst) {
