@@ -125,10 +125,10 @@ void img_darken(Image* img, uint8_t level) {
         }
         return;
     }
-    // Red and blue, then green, are lowered two lanes at a time: each channel
-    // sits in a lane with a guard bit above it, so channel + 256 - level
-    // keeps the guard bit exactly when channel >= level, and the guard turns
-    // into a mask that zeroes the lanes that went below 0.
+    // Red and blue are lowered together in one word, green alone in another:
+    // each channel sits in a lane with a guard bit above it, so
+    // channel + 256 - level keeps the guard bit exactly when channel >= level,
+    // and the guard turns into a mask that zeroes the lanes that went below 0.
     const uint32_t l = level;
     const uint32_t rb_level = (l << 16) | l;
     const uint32_t g_level = l << 8;
