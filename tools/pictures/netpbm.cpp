@@ -1,23 +1,10 @@
 #include "pictures/netpbm.h"
 
-#include <cstdio>
-#include <fstream>
-#include <stdexcept>
+#include "atomic_file.h"
 
 namespace netpbm {
 
 namespace {
-
-void write_atomically(const std::string& path, const std::string& header, const std::vector<uint8_t>& data) {
-    const std::string temporary = path + ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << header;
-        out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-        if (!out) throw std::runtime_error("cannot write " + temporary);
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) throw std::runtime_error("cannot create " + path);
-}
 
 std::string size_line(const Picture& picture) {
     return std::to_string(picture.width) + " " + std::to_string(picture.height) + "\n";
@@ -33,7 +20,7 @@ void write_ppm(const std::string& path, const Picture& picture) {
         data.push_back(static_cast<uint8_t>(pixel >> 8));
         data.push_back(static_cast<uint8_t>(pixel));
     }
-    write_atomically(path, "P6\n" + size_line(picture) + "255\n", data);
+    write_file_atomically(path, "P6\n" + size_line(picture) + "255\n", data);
 }
 
 void write_pbm(const std::string& path, const Picture& picture) {
@@ -44,7 +31,7 @@ void write_pbm(const std::string& path, const Picture& picture) {
             if (picture.at(x, y) != 0) data[static_cast<size_t>(y) * row_bytes + x / 8] |= 0x80 >> (x % 8);
         }
     }
-    write_atomically(path, "P4\n" + size_line(picture), data);
+    write_file_atomically(path, "P4\n" + size_line(picture), data);
 }
 
 }  // namespace netpbm
