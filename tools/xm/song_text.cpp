@@ -222,8 +222,7 @@ AutoVibrato parse_vibrato(const std::vector<std::string>& tokens, size_t& at, in
     return vibrato;
 }
 
-void parse_instrument(const Line& line, Song& song) {
-    const std::vector<std::string> tokens = tokens_of(line);
+void parse_instrument(const Line& line, const std::vector<std::string>& tokens, Song& song) {
     if (tokens.size() < 3) fail(line.number, "instrument needs a number and a voice");
     const int number = parse_hex(tokens[1], 1, 128, line.number, "instrument number");
     if (number != static_cast<int>(song.module.instruments.size()) + 1) {
@@ -262,8 +261,8 @@ void parse_instrument(const Line& line, Song& song) {
     song.module.instruments.push_back(instrument);
 }
 
-void parse_setting(const Line& line, Song& song, std::vector<int>& order_lines) {
-    const std::vector<std::string> tokens = tokens_of(line);
+void parse_setting(const Line& line, const std::vector<std::string>& tokens, Song& song,
+                   std::vector<int>& order_lines) {
     const std::string& key = tokens[0];
     Module& module = song.module;
     if (key == "title") {
@@ -306,7 +305,8 @@ Song parse_song(const std::string& text) {
     int last_line = 0;
     for (const Line& line : logical_lines(text)) {
         last_line = line.number;
-        const std::string keyword = tokens_of(line)[0];
+        const std::vector<std::string> tokens = tokens_of(line);
+        const std::string& keyword = tokens[0];
         if (is_row_line(line.text)) {
             if (!pattern) fail(line.number, "a row outside a pattern");
             parse_row(line, *pattern, song.module.channels, static_cast<int>(song.module.instruments.size()));
@@ -315,7 +315,6 @@ Song parse_song(const std::string& text) {
         if (pattern && pattern->rows == 0) fail(line.number, "a pattern needs at least one row");
         pattern = nullptr;
         if (keyword == "pattern") {
-            const std::vector<std::string> tokens = tokens_of(line);
             const int number = parse_hex(expect_one(tokens, line.number), 0, 255, line.number, "pattern number");
             if (number != static_cast<int>(song.module.patterns.size())) {
                 fail(line.number, "patterns must be numbered 00, 01, ... in order");
@@ -324,9 +323,9 @@ Song parse_song(const std::string& text) {
             pattern = &song.module.patterns.back();
             pattern->rows = 0;
         } else if (keyword == "instrument") {
-            parse_instrument(line, song);
+            parse_instrument(line, tokens, song);
         } else {
-            parse_setting(line, song, order_lines);
+            parse_setting(line, tokens, song, order_lines);
         }
     }
     if (pattern && pattern->rows == 0) fail(last_line, "a pattern needs at least one row");
