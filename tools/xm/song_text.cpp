@@ -26,8 +26,10 @@ struct Line {
 
 std::string strip_comment(const std::string& text) { return text.substr(0, text.find(';')); }
 
+// Blank means only the characters std::isspace knows, the ones tokens_of
+// splits on: every line that is not blank has a first token.
 bool is_blank(const std::string& text) {
-    return text.find_first_not_of(" \t\r") == std::string::npos;
+    return text.find_first_not_of(" \t\n\v\f\r") == std::string::npos;
 }
 
 bool starts_indented(const std::string& text) { return !text.empty() && (text[0] == ' ' || text[0] == '\t'); }
@@ -105,7 +107,8 @@ uint8_t parse_note(const std::string& token, int line) {
     static const std::map<char, int> semitones = {{'C', 0}, {'D', 2}, {'E', 4}, {'F', 5},
                                                   {'G', 7}, {'A', 9}, {'B', 11}};
     const auto letter = token.size() == 3 ? semitones.find(token[0]) : semitones.end();
-    if (letter == semitones.end() || (token[1] != '-' && token[1] != '#') || !std::isdigit(token[2])) {
+    const bool octave_digit = token.size() == 3 && std::isdigit(static_cast<unsigned char>(token[2]));
+    if (letter == semitones.end() || (token[1] != '-' && token[1] != '#') || !octave_digit) {
         fail(line, "bad note '" + token + "' (expected like C-4, C#4, --- or ===)");
     }
     const int note = (token[2] - '0') * 12 + letter->second + (token[1] == '#' ? 1 : 0) + 1;
