@@ -4,7 +4,6 @@
 // is pure black, which the intro leaves transparent, so the laser trails
 // show around and through the emblem.
 #include <cmath>
-#include <string>
 
 #include "pictures/colour.h"
 #include "pictures/glyphs.h"

@@ -2,7 +2,6 @@
 // patterns, then each instrument with its sample headers and delta-coded
 // sample data. Everything little-endian.
 #include <algorithm>
-#include <cstring>
 
 #include "xm/xm_module.h"
 
