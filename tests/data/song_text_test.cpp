@@ -107,6 +107,13 @@ TEST(SongText, ReportsMistakesWithTheirLine) {
     }
 }
 
+TEST(SongText, LinesOfAnyWhiteSpaceAreBlank) {
+    const xm::Song plain = xm::parse_song(HEADER + PATTERNS);
+    const xm::Song spaced = xm::parse_song(HEADER + "\v\f\n \t\r\n" + PATTERNS);
+    EXPECT_EQ(spaced.module.orders, plain.module.orders);
+    EXPECT_EQ(spaced.patches, plain.patches);
+}
+
 TEST(SongText, NeedsOrdersAndInstruments) {
     EXPECT_NE(error_of("title x\n").find("no order list"), std::string::npos);
     EXPECT_NE(error_of("order 00\npattern 00\n00 | --- .. .. ... | --- .. .. ... | --- .. .. ... | --- .. .. ...\n")
