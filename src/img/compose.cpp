@@ -168,7 +168,12 @@ void img_and_mask(const Image* mask, Image* dst) {
                 [](uint32_t from, uint32_t to) { return from & to; });
 }
 
-void img_hline(Image* img, uint32_t colour, int32_t y, int32_t x0, int32_t x1) {
+namespace {
+
+// Shared walk of the two span operations: refuses an image without pixels,
+// clips the span to its row, and stores change(pixel) over what is left.
+template <typename Change>
+void change_span(Image* img, int32_t y, int32_t x0, int32_t x1, Change change) {
     if (!has_pixels(img)) {
         img_error();
         return;
@@ -176,18 +181,16 @@ void img_hline(Image* img, uint32_t colour, int32_t y, int32_t x0, int32_t x1) {
     if (y < 0 || y >= img->height) return;
     const Span span = clip_span(img, x0, x1);
     if (span.first > span.last) return;
-    change_row(row_of(img, y) + span.first, span.last - span.first + 1, [colour](uint32_t) { return colour; });
+    change_row(row_of(img, y) + span.first, span.last - span.first + 1, change);
+}
+
+}  // namespace
+
+void img_hline(Image* img, uint32_t colour, int32_t y, int32_t x0, int32_t x1) {
+    change_span(img, y, x0, x1, [colour](uint32_t) { return colour; });
 }
 
 void img_hline_blend(Image* img, uint32_t colour, int32_t y, int32_t x0, int32_t x1, int32_t alpha) {
-    if (!has_pixels(img)) {
-        img_error();
-        return;
-    }
-    if (y < 0 || y >= img->height) return;
-    const Span span = clip_span(img, x0, x1);
-    if (span.first > span.last) return;
-
     // Outside 0 .. 256 the weights would leave the channel range; the nearest
     // valid alpha is the sensible reading.
     const uint32_t a = static_cast<uint32_t>(std::clamp(alpha, 0, 256));
@@ -197,7 +200,7 @@ void img_hline_blend(Image* img, uint32_t colour, int32_t y, int32_t x0, int32_t
     // by 8 is the floor of the division by 256.
     const uint32_t colour_rb = (colour & 0xFF00FF) * a;
     const uint32_t colour_g = (colour & 0x00FF00) * a;
-    change_row(row_of(img, y) + span.first, span.last - span.first + 1, [=](uint32_t d) {
+    change_span(img, y, x0, x1, [=](uint32_t d) {
         const uint32_t rb = (((d & 0xFF00FF) * keep + colour_rb) >> 8) & 0xFF00FF;
         const uint32_t g = (((d & 0x00FF00) * keep + colour_g) >> 8) & 0x00FF00;
         return rb | g;
