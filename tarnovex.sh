@@ -3,8 +3,13 @@
 #
 #   ./tarnovex.sh play [PROGRAM]  install what is missing, build, and play the
 #                                 intro (default intro-320x240-window)
+#   ./tarnovex.sh package         install what is missing, build, and make the
+#                                 Debian package build/tarnovex_*.deb; then
+#                                 apt install ./build/tarnovex_*.deb
 #   ./tarnovex.sh test            install what is missing, build, and run all
-#                                 tests: the suite, the sanitizer build, fuzzing
+#                                 tests: the suite, the package (installed,
+#                                 played and removed again), the sanitizer
+#                                 build, fuzzing
 #   ./tarnovex.sh bench           build and run the benchmarks
 #
 # Installing needs root or sudo. TARNOVEX_BUILD chooses the build folder
@@ -17,8 +22,12 @@ BUILD=${TARNOVEX_BUILD:-$ROOT/build}
 JOBS=${TARNOVEX_JOBS:-2}
 
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libsdl1.2-compat-dev libmikmod-dev libxmp-dev
-    libgtest-dev libbenchmark-dev)
-TEST_PACKAGES=(netpbm xvfb xdotool openbox imagemagick x11-utils clang libclang-rt-14-dev)
+    libgtest-dev libbenchmark-dev libpng-dev)
+# CPack's Debian generator works out the dependencies with dpkg-shlibdeps
+# (dpkg-dev) and finds the programs among the files with file.
+PACKAGE_PACKAGES=(dpkg-dev file)
+TEST_PACKAGES=(netpbm xvfb xdotool openbox imagemagick x11-utils clang libclang-rt-14-dev
+    lintian desktop-file-utils appstream)
 
 say() { printf '\n=== %s\n' "$*"; }
 die() {
@@ -63,6 +72,18 @@ play() {
     exec "./$program"
 }
 
+# make_package: builds and makes build/tarnovex_VERSION_ARCH.deb for /usr.
+make_package() {
+    build "$BUILD" -DCMAKE_INSTALL_PREFIX=/usr -DTARNOVEX_SANITIZE=OFF -DTARNOVEX_FUZZ=OFF &&
+        (cd "$BUILD" && cpack -G DEB)
+}
+
+package() {
+    install_missing "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
+    make_package || die "making the package failed"
+    say "Install it with: apt install $(ls "$BUILD"/tarnovex_*.deb)"
+}
+
 # Each stage records its result; every stage runs even when one fails.
 RESULTS=()
 FAILED=0
@@ -80,6 +101,15 @@ stage() {
 suite_stage() {
     build "$BUILD" -DTARNOVEX_SANITIZE=OFF -DTARNOVEX_FUZZ=OFF &&
         ctest --test-dir "$BUILD" --output-on-failure -j "$JOBS"
+}
+
+# The package as a user meets it: installed with apt, checked, played from
+# its desktop entry, used by a project of its own, and purged again.
+package_stage() {
+    rm -f "$BUILD"/tarnovex_*.deb
+    make_package || return 1
+    local debs=("$BUILD"/tarnovex_*.deb)
+    bash "$ROOT/tests/package/package_test.sh" "${debs[0]}" "$ROOT/README.md"
 }
 
 # Unit tests with AddressSanitizer and UndefinedBehaviorSanitizer; any
@@ -112,9 +142,10 @@ fuzz_stage() {
 }
 
 run_tests() {
-    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    install_missing "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     local started=$SECONDS
     stage "build and test suite" suite_stage
+    stage "Debian package" package_stage
     stage "sanitizers (ASan, UBSan)" sanitize_stage
     stage "fuzzing" fuzz_stage
     say "Summary"
@@ -140,10 +171,11 @@ bench() {
 
 case ${1:-} in
 play) play "${2:-}" ;;
+package) package ;;
 test) run_tests ;;
 bench) bench ;;
 *)
-    sed -n '2,12s/^# \{0,1\}//p' "$0"
+    sed -n '2,18s/^# \{0,1\}//p' "$0"
     exit 2
     ;;
 esac
