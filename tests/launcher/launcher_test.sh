@@ -23,6 +23,7 @@ cp "$launcher" "$bin/tarnovex"
 ln -s "$bin/tarnovex" "$root/elsewhere/linked"
 # Each stand-in says who it is, how many arguments it got and where it runs.
 for program in intro-320x200-window intro-320x200-full intro-320x240-window intro-320x240-full; do
+    # shellcheck disable=SC2016  # the stand-in expands $# and $(pwd) itself
     printf '#!/bin/sh\necho "%s $# $(pwd -P)"\nexit 5\n' "$program" >"$programs/$program"
     chmod +x "$programs/$program"
 done
