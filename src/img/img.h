@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 struct Image {
     int32_t width;
@@ -27,8 +28,21 @@ void img_put_pixel(Image* img, int32_t x, int32_t y, uint32_t value);
 void img_darken(Image* img, uint8_t level);
 void img_error();
 
-// PNM files (P1-P6) and raw PPM writing.
+// Data files. A data file is opened only when it is a regular file of at
+// most IMG_FILE_LIMIT bytes (256 MiB): a pipe, a device or a folder is
+// refused without waiting on it, and so is a larger file. Gives a stream for
+// binary reading, or null (nothing printed).
+constexpr uint64_t IMG_FILE_LIMIT = uint64_t{256} << 20;
+std::FILE* img_open_data_file(const char* path);
+
+// PNM files (P1-P6) and raw PPM writing. The file reader opens its file with
+// img_open_data_file. Both readers refuse samples above 255 (maxval > 255)
+// and pictures of more than IMG_PIXEL_LIMIT pixels (2^26, 8192 x 8192, an
+// image of 256 MiB); img_load_pnm_within also refuses one wider than
+// max_width or taller than max_height. Every refusal is one "IMG error".
+constexpr uint64_t IMG_PIXEL_LIMIT = uint64_t{1} << 26;
 Image* img_load_pnm(const char* path);
+Image* img_load_pnm_within(const char* path, int32_t max_width, int32_t max_height);
 Image* img_parse_pnm(const uint8_t* data, size_t size);
 int32_t img_save_ppm(const Image* img, const char* path);
 

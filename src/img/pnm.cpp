@@ -1,7 +1,9 @@
 // PNM reading (P1-P6, from a file or from memory) and raw PPM writing.
 //
 // Both readers walk a bounded span of bytes (the file reader reads the whole
-// file first), so neither can read past the end of its data. They share one
+// file first, after checking that it is a regular file of bounded size), so
+// neither can read past the end of its data, and every picture's size is
+// checked against its limits before its pixels are allocated. They share one
 // header grammar but keep the small differences stored pictures rely on:
 //  - the file reader consumes the byte that ends a header number, so a '#'
 //    right after a digit is not a comment; it reads P1 samples as whole
@@ -11,8 +13,14 @@
 //    up to whole bytes when the magic came first, and reads P4 bits as one
 //    continuous stream, so the row filler becomes pixels.
 // Bitmaps map a set bit to white (0xFFFFFF), so their 0 pixels stay
-// transparent to the keyed blits. maxval is read but never applied.
+// transparent to the keyed blits. maxval is read but never applied; above
+// 255 the picture is refused, since samples are one byte.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <limits>
 #include <new>
@@ -125,23 +133,27 @@ std::optional<Header> read_header(Cursor& in, Reader reader) {
     return header;
 }
 
+constexpr uint32_t MAX_SAMPLE = 255;
+
 struct Size {
     uint64_t width;
     uint64_t height;
     uint64_t pixels() const { return width * height; }
 };
 
-// The size the image gets, or nothing when it is empty or too wide for a
-// 32-bit width.
-std::optional<Size> image_size(const Header& header, Reader reader) {
+constexpr Size ANY_SIZE{std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max()};
+
+// The size the image gets, or nothing when it is empty or over a limit.
+std::optional<Size> image_size(const Header& header, Reader reader, Size limit) {
     uint64_t width = header.width;
     const uint64_t height = header.height;
     if (reader == Reader::Memory && header.magic == '4' && header.magic_before_width) {
         width = (width + 7) / 8 * 8;
     }
-    constexpr uint64_t limit = std::numeric_limits<int32_t>::max();
-    if (width == 0 || height == 0 || width > limit || height > limit) return std::nullopt;
-    return Size{width, height};
+    if (width == 0 || height == 0 || width > limit.width || height > limit.height) return std::nullopt;
+    const Size size{width, height};
+    if (size.pixels() > IMG_PIXEL_LIMIT) return std::nullopt;
+    return size;
 }
 
 // Refuses a picture that claims more pixels than its data can hold before
@@ -267,10 +279,10 @@ Image* refuse() {
     return nullptr;
 }
 
-Image* read_pnm(Cursor in, Reader reader) {
+Image* read_pnm(Cursor in, Reader reader, Size limit) {
     const auto header = read_header(in, reader);
-    if (!header) return refuse();
-    const auto size = image_size(*header, reader);
+    if (!header || header->maxval > MAX_SAMPLE) return refuse();
+    const auto size = image_size(*header, reader, limit);
     if (!size || !data_can_hold(*size, header->magic, reader, in.left())) return refuse();
 
     Image* img = img_create();
@@ -283,38 +295,77 @@ Image* read_pnm(Cursor in, Reader reader) {
     return img;
 }
 
+// The opened file and its size, or -1 when it is not a regular file within
+// the limit. O_NONBLOCK lets the open of a pipe return at once instead of
+// waiting for a writer; fstat then tells what was opened.
+int open_data_file(const char* path, uint64_t& size) {
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || static_cast<uint64_t>(info.st_size) > IMG_FILE_LIMIT) {
+        close(fd);
+        return -1;
+    }
+    size = static_cast<uint64_t>(info.st_size);
+    return fd;
+}
+
+// The whole file, read to its size at the open; a file that has grown past
+// that size since is refused rather than read without bound.
 std::optional<std::vector<uint8_t>> read_whole_file(const char* path) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) return std::nullopt;
+    uint64_t size = 0;
+    const int fd = open_data_file(path, size);
+    if (fd < 0) return std::nullopt;
     std::vector<uint8_t> bytes;
     bool ok = true;
     try {
-        std::array<uint8_t, 65536> chunk;
-        size_t got;
-        while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) {
-            bytes.insert(bytes.end(), chunk.data(), chunk.data() + got);
+        bytes.resize(size + 1);  // room for one byte more shows a grown file
+        size_t got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
+            if (n == 0) break;
+            if (n < 0) {
+                ok = errno == EINTR;
+                if (!ok) break;
+                continue;
+            }
+            got += static_cast<size_t>(n);
         }
-        ok = !std::ferror(file);
+        ok = ok && got <= size;
+        bytes.resize(got);
     } catch (const std::bad_alloc&) {
         ok = false;
     }
-    std::fclose(file);
+    close(fd);
     if (!ok) return std::nullopt;
     return bytes;
 }
 
 }  // namespace
 
-Image* img_load_pnm(const char* path) {
-    if (!path) return refuse();
+std::FILE* img_open_data_file(const char* path) {
+    if (!path) return nullptr;
+    uint64_t size = 0;
+    const int fd = open_data_file(path, size);
+    if (fd < 0) return nullptr;
+    std::FILE* file = fdopen(fd, "rb");
+    if (!file) close(fd);
+    return file;
+}
+
+Image* img_load_pnm(const char* path) { return img_load_pnm_within(path, ANY_SIZE.width, ANY_SIZE.height); }
+
+Image* img_load_pnm_within(const char* path, int32_t max_width, int32_t max_height) {
+    if (!path || max_width < 0 || max_height < 0) return refuse();
     const auto bytes = read_whole_file(path);
     if (!bytes) return refuse();
-    return read_pnm(Cursor(bytes->data(), bytes->size()), Reader::File);
+    const Size limit{static_cast<uint64_t>(max_width), static_cast<uint64_t>(max_height)};
+    return read_pnm(Cursor(bytes->data(), bytes->size()), Reader::File, limit);
 }
 
 Image* img_parse_pnm(const uint8_t* data, size_t size) {
     if (!data) return refuse();
-    return read_pnm(Cursor(data, size), Reader::Memory);
+    return read_pnm(Cursor(data, size), Reader::Memory, ANY_SIZE);
 }
 
 // Writes "P6\n<width> <height>\n255\n" and three bytes per pixel. All checks

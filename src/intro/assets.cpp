@@ -24,16 +24,28 @@ constexpr const char* ROTOZOOM_FILE = "rotoZoom.ppm";
 constexpr int32_t FONT_SCALE = 2;
 constexpr int32_t GLYPH_SIZE = 16;
 
+// The largest picture each asset may be; a larger one is refused by the
+// reader before anything is allocated, as if the file were missing. The
+// effects take only a strip's first column, rotate the picture whole every
+// frame and keep the font sheet at twice its size.
+constexpr int32_t ROLL_MAX_WIDTH = 256;
+constexpr int32_t ROLL_MAX_HEIGHT = 1024;
+constexpr int32_t ROTOZOOM_MAX_SIZE = 4096;
+constexpr int32_t FONT_MAX_SIZE = 2048;
+
 // The glyph sheet at twice its drawn size, or null. Without the file the show
 // runs on without text: the loader has already printed its "IMG error" line,
 // and scaling the missing picture would only add a second, misleading one.
 Image* load_doubled_font_sheet() {
-    Image* loaded = img_load_pnm(FONT_FILE);
+    Image* loaded = img_load_pnm_within(FONT_FILE, FONT_MAX_SIZE, FONT_MAX_SIZE);
     if (!loaded) {
         std::fprintf(stderr, "Could not load %s: the show runs without text\n", FONT_FILE);
         return nullptr;
     }
-    Image* doubled = img_scale(loaded, FONT_SCALE * loaded->width, FONT_SCALE * loaded->height);
+    // Within the limit, twice the sheet still fits a 32-bit size.
+    const int64_t width = int64_t{FONT_SCALE} * loaded->width;
+    const int64_t height = int64_t{FONT_SCALE} * loaded->height;
+    Image* doubled = img_scale(loaded, static_cast<int32_t>(width), static_cast<int32_t>(height));
     img_destroy(&loaded);
     return doubled;
 }
@@ -53,13 +65,13 @@ Font* make_intro_font(Image* sheet) {
 }  // namespace
 
 void intro_load_assets() {
-    for (int32_t slot = 0; slot < ROLL_COUNT; ++slot) roll_images[slot] = img_load_pnm(ROLL_FILES[slot]);
+    for (int32_t slot = 0; slot < ROLL_COUNT; ++slot) roll_images[slot] = img_load_pnm_within(ROLL_FILES[slot], ROLL_MAX_WIDTH, ROLL_MAX_HEIGHT);
 
     font_picture = load_doubled_font_sheet();
     intro_font = make_intro_font(font_picture);
     if (!intro_font) font_picture = nullptr;
 
-    rotozoom_picture = img_load_pnm(ROTOZOOM_FILE);
+    rotozoom_picture = img_load_pnm_within(ROTOZOOM_FILE, ROTOZOOM_MAX_SIZE, ROTOZOOM_MAX_SIZE);
 
     const int32_t frame_width = frame_image ? frame_image->width : 0;
     const int32_t frame_height = frame_image ? frame_image->height : 0;

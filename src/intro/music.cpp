@@ -16,6 +16,21 @@ constexpr int RELOAD_VOICES = 8;
 
 const char* last_mikmod_error() { return MikMod_strerror(MikMod_errno); }
 
+// The module, read from a file opened here so that only a regular file of
+// bounded size reaches the library: a pipe or a device would block its
+// reader. A refused file counts as one that cannot be opened, so the error
+// text is the library's own for a missing file.
+MODULE* load_music(int voices) {
+    std::FILE* file = img_open_data_file(MUSIC_FILE);
+    if (!file) {
+        MikMod_errno = MMERR_OPENING_FILE;
+        return nullptr;
+    }
+    MODULE* module = Player_LoadFP(file, voices, 0);
+    std::fclose(file);
+    return module;
+}
+
 // Once per process: libmikmod appends a loader to its list without checking
 // whether it is there already, so a second registration links the list into
 // a ring and the next Player_Load never returns. The lists outlive
@@ -47,7 +62,7 @@ void music_start() {
     register_drivers_and_loaders();
     md_mode |= DMODE_SOFT_MUSIC;
     if (!init_sound()) return;
-    music_module = Player_Load(MUSIC_FILE, FIRST_LOAD_VOICES, 0);
+    music_module = load_music(FIRST_LOAD_VOICES);
     if (music_module) {
         Player_Start(music_module);
     } else {
@@ -65,7 +80,7 @@ void music_update() {
     // reload leaves the handle null and the show silent, without a message.
     Player_Stop();
     Player_Free(music_module);
-    music_module = Player_Load(MUSIC_FILE, RELOAD_VOICES, 0);
+    music_module = load_music(RELOAD_VOICES);
     if (music_module) Player_Start(music_module);
 }
 

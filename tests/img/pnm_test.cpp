@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -50,11 +51,17 @@ Read parse(const std::string& bytes) {
     return {ImagePtr(img), count_lines(out, kError)};
 }
 
-Read load(const std::string& bytes) {
+Read load_path(const std::string& path) {
+    Image* img = nullptr;
+    const std::string out = captured_stdout([&] { img = img_load_pnm(path.c_str()); });
+    return {ImagePtr(img), count_lines(out, kError)};
+}
+
+Read load(const std::string& bytes, int32_t max_width = INT32_MAX, int32_t max_height = INT32_MAX) {
     const std::string path = temp_path("load.pnm");
     write_file(path, bytes);
     Image* img = nullptr;
-    const std::string out = captured_stdout([&] { img = img_load_pnm(path.c_str()); });
+    const std::string out = captured_stdout([&] { img = img_load_pnm_within(path.c_str(), max_width, max_height); });
     std::remove(path.c_str());
     return {ImagePtr(img), count_lines(out, kError)};
 }
@@ -205,6 +212,53 @@ TEST(PnmSizeGuard, OversizedPicturesAreRefusedBeforeAllocating) {
     }
     // The memory reader's rounding would take the width past 32 bits.
     expect_refused(parse("P4 2147483647 1 ab"));
+}
+
+// A raw bitmap holds 8 pixels a byte and each pixel takes 4 bytes, so without
+// a pixel limit 8 MiB of data would become a 256 MiB image and more.
+TEST(PnmSizeGuard, PicturesOverThePixelLimitAreRefused) {
+    const std::string rows_over_the_limit = "P4 8192 8193 " + std::string(8192 / 8 * 8193, '\xFF');
+    expect_both_refused(rows_over_the_limit);
+}
+
+TEST(PnmSizeGuard, LoadWithinRefusesAPictureOverItsLimits) {
+    const std::string bytes = "P5 3 2 255 " + std::string("\x01\x02\x03\x04\x05\x06");
+    expect_image(load(bytes, 3, 2), 3, 2, {0x010101, 0x020202, 0x030303, 0x040404, 0x050505, 0x060606});
+    expect_refused(load(bytes, 2, 2));
+    expect_refused(load(bytes, 3, 1));
+}
+
+TEST(PnmSamples, SamplesAbove255AreRefused) {
+    expect_both_refused("P5 1 1 65535 " + std::string("\x01\x02", 2));
+    expect_both_refused(std::string("P6 1 1 256 ") + std::string(6, '\x01'));
+    expect_both_refused("P2 1 1 256 7\n");
+    expect_both_refused("P3 1 1 1000 1 2 3\n");
+    expect_both("P5 1 1 255 \x07", 1, 1, {0x070707});
+}
+
+// A pipe, a device and an oversized file are refused at once, without
+// waiting for a writer or reading their bytes; alarm() ends a reader that
+// would block for good.
+TEST(PnmFiles, OnlyRegularFilesWithinTheSizeLimitAreRead) {
+    alarm(20);
+    const std::string fifo = temp_path("fifo.pnm");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string oversized = temp_path("oversized.pnm");
+    write_file(oversized, "P5 1 1 255 \x01");
+    ASSERT_EQ(truncate(oversized.c_str(), static_cast<off_t>(IMG_FILE_LIMIT + 1)), 0);  // sparse: no disk used
+
+    for (const std::string& path : {fifo, std::string("/dev/zero"), oversized}) {
+        SCOPED_TRACE(path);
+        expect_refused(load_path(path));
+        EXPECT_EQ(img_open_data_file(path.c_str()), nullptr);
+    }
+    ASSERT_EQ(truncate(oversized.c_str(), static_cast<off_t>(IMG_FILE_LIMIT)), 0);
+    std::FILE* at_the_limit = img_open_data_file(oversized.c_str());
+    EXPECT_NE(at_the_limit, nullptr);
+    if (at_the_limit) std::fclose(at_the_limit);
+    std::remove(fifo.c_str());
+    std::remove(oversized.c_str());
+    alarm(0);
 }
 
 TEST(PnmSizeGuard, RawDataExactlyLargeEnoughIsRead) {

@@ -4,6 +4,9 @@
 
 #include <mikmod.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <string>
 
 #include "capture.h"
@@ -129,6 +132,95 @@ TEST_F(AssetsTest, UnreadableFontSheetLeavesAFontThatDrawsNothing) {
     DataFolder folder("font8x8.pbm");
     folder.write("font8x8.pbm", {'P', '9', '\n'});
     expect_font_without_sheet(folder);
+}
+
+// Hostile data files: start-up ends in bounded time (alarm() kills one that
+// blocks or reads without end) with the lines a missing file gives.
+class HostileFileTest : public AssetsTest {
+  protected:
+    void SetUp() override {
+        AssetsTest::SetUp();
+        alarm(20);
+    }
+    void TearDown() override {
+        alarm(0);
+        if (intro_font) intro_release_assets();
+        AssetsTest::TearDown();
+    }
+};
+
+std::vector<uint8_t> bytes_of(const std::string& text) { return {text.begin(), text.end()}; }
+
+// A raw bitmap of the given size, all pixels set.
+std::vector<uint8_t> raw_bitmap(int32_t width, int32_t height) {
+    std::vector<uint8_t> bytes = bytes_of("P4\n" + std::to_string(width) + " " + std::to_string(height) + "\n");
+    bytes.resize(bytes.size() + static_cast<size_t>((width + 7) / 8) * height, 0xFF);
+    return bytes;
+}
+
+std::vector<uint8_t> raw_greymap(int32_t width, int32_t height) {
+    std::vector<uint8_t> bytes = bytes_of("P5\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n");
+    bytes.resize(bytes.size() + static_cast<size_t>(width) * height, 0x80);
+    return bytes;
+}
+
+TEST_F(HostileFileTest, StripOnADeviceIsRefusedAtOnce) {
+    DataFolder folder("roll1.ppm");
+    std::filesystem::create_symlink("/dev/zero", "roll1.ppm");
+    const Output output = captured_output([] { intro_load_assets(); });
+    EXPECT_EQ(output.out, IMG_ERROR);
+    EXPECT_EQ(output.err, "");
+    EXPECT_EQ(roll_images[0], nullptr);
+    EXPECT_NE(roll_images[1], nullptr);
+}
+
+// 2^30 + 1 pixels wide: twice that width does not fit 32 bits. The header
+// alone is refused.
+TEST_F(HostileFileTest, GiantFontSheetHeaderIsRefused) {
+    DataFolder folder("font8x8.pbm");
+    folder.write("font8x8.pbm", bytes_of("P4\n1073741825 1\n\xFF\xFF"));
+    expect_font_without_sheet(folder);
+}
+
+TEST_F(HostileFileTest, SixteenBitRotatingPictureIsRefused) {
+    DataFolder folder("rotoZoom.ppm");
+    folder.write("rotoZoom.ppm", bytes_of("P6\n1 1\n65535\n" + std::string(6, '\x7F')));
+    const Output output = captured_output([] { intro_load_assets(); });
+    EXPECT_EQ(output.out, IMG_ERROR);
+    EXPECT_EQ(output.err, "");
+    EXPECT_EQ(rotozoom_picture, nullptr);
+}
+
+// Each picture one pixel over its limit, with all its data: the glyph sheet
+// 2048, the rotating picture 4096, a colour strip 256 wide and 1024 high.
+TEST_F(HostileFileTest, PicturesOverTheirLimitsAreRefused) {
+    DataFolder folder;
+    folder.write("font8x8.pbm", raw_bitmap(2049, 8));
+    folder.write("rotoZoom.ppm", raw_greymap(8, 4097));
+    folder.write("roll2.ppm", raw_greymap(257, 20));
+    folder.write("roll3.ppm", raw_greymap(1, 1025));
+    const Output output = captured_output([] { intro_load_assets(); });
+    EXPECT_EQ(count_lines(output.out, IMG_ERROR), 4) << output.out;
+    EXPECT_EQ(data_test::count_lines(output.err), 1) << output.err;
+    EXPECT_EQ(intro_font->sheet, nullptr);
+    EXPECT_EQ(rotozoom_picture, nullptr);
+    EXPECT_EQ(roll_images[1], nullptr);
+    EXPECT_EQ(roll_images[2], nullptr);
+}
+
+TEST_F(HostileFileTest, PicturesAtTheirLimitsLoad) {
+    DataFolder folder;
+    folder.write("font8x8.pbm", raw_bitmap(2048, 8));
+    folder.write("rotoZoom.ppm", raw_greymap(4096, 8));
+    folder.write("roll2.ppm", raw_greymap(256, 1024));
+    const Output output = captured_output([] { intro_load_assets(); });
+    EXPECT_EQ(output.out, "");
+    EXPECT_EQ(output.err, "");
+    ASSERT_NE(font_picture, nullptr);
+    EXPECT_EQ(font_picture->width, 4096);
+    EXPECT_EQ(font_picture->height, 16);
+    EXPECT_NE(rotozoom_picture, nullptr);
+    EXPECT_NE(roll_images[1], nullptr);
 }
 
 // Each data file missing in turn, through the whole start-up, one frame of

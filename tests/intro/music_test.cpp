@@ -4,6 +4,7 @@
 
 #include <mikmod.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -56,6 +57,34 @@ TEST(Music, MissingModuleGivesExactlyOneErrorLine) {
     });
     EXPECT_EQ(errors.rfind("Error loading: ", 0), 0u) << errors;
     EXPECT_EQ(count_lines(errors), 1) << errors;
+}
+
+// A pipe in place of the module never reaches the library, whose reader would
+// wait for a writer for good (alarm() ends a test that blocks): start-up
+// prints the line of a missing file, and a reload that meets a pipe is as
+// silent as one that meets no file.
+TEST(Music, ModuleOnAPipeIsRefusedLikeAMissingOne) {
+    alarm(20);
+    DataFolder folder;
+    const std::string errors = captured_stderr([&] {
+        music_start();
+        ASSERT_NE(music_module, nullptr);
+        folder.remove("ocean.xm");
+        ASSERT_EQ(mkfifo("ocean.xm", 0600), 0);
+        force_song_end();
+        music_update();
+        EXPECT_EQ(music_module, nullptr);
+        music_stop();
+    });
+    EXPECT_EQ(errors, "");
+
+    const std::string start_errors = captured_stderr([] {
+        music_start();
+        EXPECT_EQ(music_module, nullptr);
+        music_stop();
+    });
+    EXPECT_EQ(start_errors, "Error loading: Could not open requested file\n");
+    alarm(0);
 }
 
 // Standard error of music_start, caught by hand: in a death test's child
