@@ -18,7 +18,8 @@ JOBS=${TARNOVEX_JOBS:-2}
 
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libsdl1.2-compat-dev libmikmod-dev libxmp-dev
     libgtest-dev libbenchmark-dev)
-TEST_PACKAGES=(netpbm xvfb xdotool openbox imagemagick x11-utils clang libclang-rt-14-dev)
+TEST_PACKAGES=(netpbm xvfb xdotool openbox imagemagick x11-utils clang libclang-rt-14-dev pulseaudio
+    pulseaudio-utils)
 
 say() { printf '\n=== %s\n' "$*"; }
 die() {
@@ -82,9 +83,11 @@ suite_stage() {
         ctest --test-dir "$BUILD" --output-on-failure -j "$JOBS"
 }
 
-# Unit tests with AddressSanitizer and UndefinedBehaviorSanitizer; any
-# report ends the test with a failure. The end-to-end tests are left out.
-# Leaks inside SDL itself are suppressed (tests/lsan.supp).
+# Unit tests with AddressSanitizer and UndefinedBehaviorSanitizer, and one
+# pass of the real windowed program's show under Xvfb (label
+# sanitized_show); any report ends the test with a failure. The other
+# end-to-end tests are left out. Leaks inside SDL and libdbus themselves are
+# suppressed (tests/lsan.supp).
 sanitize_stage() {
     local dir=$BUILD-sanitize
     build "$dir" -DTARNOVEX_SANITIZE=ON -DTARNOVEX_FUZZ=OFF -DTARNOVEX_BENCH=OFF &&
