@@ -27,7 +27,7 @@ BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libsdl1.2-compat-de
 # (dpkg-dev) and finds the programs among the files with file.
 PACKAGE_PACKAGES=(dpkg-dev file)
 TEST_PACKAGES=(netpbm xvfb xdotool openbox imagemagick x11-utils clang libclang-rt-14-dev
-    lintian desktop-file-utils appstream)
+    lintian desktop-file-utils appstream pulseaudio pulseaudio-utils)
 
 say() { printf '\n=== %s\n' "$*"; }
 die() {
@@ -112,9 +112,11 @@ package_stage() {
     bash "$ROOT/tests/package/package_test.sh" "${debs[0]}" "$ROOT/README.md"
 }
 
-# Unit tests with AddressSanitizer and UndefinedBehaviorSanitizer; any
-# report ends the test with a failure. The end-to-end tests are left out.
-# Leaks inside SDL itself are suppressed (tests/lsan.supp).
+# Unit tests with AddressSanitizer and UndefinedBehaviorSanitizer, and one
+# pass of the real windowed program's show under Xvfb (label
+# sanitized_show); any report ends the test with a failure. The other
+# end-to-end tests are left out. Leaks inside SDL and libdbus themselves are
+# suppressed (tests/lsan.supp).
 sanitize_stage() {
     local dir=$BUILD-sanitize
     build "$dir" -DTARNOVEX_SANITIZE=ON -DTARNOVEX_FUZZ=OFF -DTARNOVEX_BENCH=OFF &&

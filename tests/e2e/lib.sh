@@ -68,9 +68,12 @@ start_window_manager() {
 }
 
 # start_intro RUN_DIR PROGRAM: runs the program from its run folder, the
-# music through SDL's dummy sound driver; sets INTRO_PID.
+# music through SDL's dummy sound driver, or through the sound server that
+# libmikmod finds when INTRO_SOUND=server; sets INTRO_PID.
 start_intro() {
-    (cd "$1" && exec env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "./$2") \
+    local sound=(SDL_AUDIODRIVER=dummy)
+    [[ ${INTRO_SOUND:-} == server ]] && sound=(-u SDL_AUDIODRIVER)
+    (cd "$1" && exec env "${sound[@]}" SDL_VIDEODRIVER=x11 "./$2") \
         >"$E2E_TMP/intro.out" 2>"$E2E_TMP/intro.err" &
     INTRO_PID=$!
     E2E_PIDS+=("$INTRO_PID")

@@ -1,0 +1,98 @@
+#!/bin/bash
+# The music through a real sound server: a private PulseAudio server with a
+# null sink, whose monitor is recorded while the windowed intro plays with
+# libmikmod's own choice of output. The music must be heard within 2 s of the
+# window, have no silence the song itself does not have (libmikmod's own
+# render of the song tells its rests), and stop for the fade after Escape.
+# A second run plays a 2 s song, so the reload after the song's end is heard.
+# Usage: sound_server_test.sh RUN_DIR PROGRAM SOUND_CHECK MAKE_SONG
+source "$(dirname "$0")/lib.sh"
+run_dir=$1 program=$2 sound_check=$3 make_song=$4
+
+BYTES_PER_SECOND=176400 # 16-bit stereo at 44.1 kHz
+TOLERANCE=0.3 # seconds a silence may outlast the song's own rests: a reload or a busy machine
+
+seconds_since() { awk -v now="$EPOCHREALTIME" -v t0="$1" 'BEGIN { printf "%.2f", now - t0 }'; }
+at_most() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a <= b + 0) }'; }
+plus() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a + b }'; }
+
+# A server of our own: its socket lives in a private runtime folder, and it
+# neither exits when idle nor reads the machine's configuration (-n). As
+# root it warns that it is meant for --system, and still serves us.
+start_sound_server() {
+    export XDG_RUNTIME_DIR=$E2E_TMP/runtime HOME=$E2E_TMP/home
+    mkdir -m 700 "$XDG_RUNTIME_DIR" "$HOME"
+    env -u DISPLAY pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n \
+        --load="module-null-sink sink_name=out" --load=module-native-protocol-unix \
+        >"$E2E_TMP/pulseaudio.log" 2>&1 &
+    E2E_PIDS+=($!)
+    wait_until 20 pactl info >/dev/null 2>&1 || fail "PulseAudio did not start: $(cat "$E2E_TMP/pulseaudio.log")"
+    note "PulseAudio at $XDG_RUNTIME_DIR"
+}
+
+# play_and_record NAME RUN_DIR SECONDS: records the sink while the intro
+# plays from RUN_DIR for SECONDS after its window shows, then quits with
+# Escape. Sets WINDOW_AT, ESCAPE_AT and EXIT_AT, in seconds of the recording
+# $E2E_TMP/NAME.raw.
+play_and_record() {
+    local record=$E2E_TMP/$1.raw started size
+    parec -d out.monitor --format=s16le --rate=44100 --channels=2 --latency-msec=20 >"$record" &
+    local recorder=$!
+    E2E_PIDS+=("$recorder")
+    wait_until 10 test -s "$record" || fail "parec records nothing"
+    size=$(stat -c %s "$record")
+    started=$(awk -v now="$EPOCHREALTIME" -v s="$size" -v r=$BYTES_PER_SECOND 'BEGIN { printf "%.3f", now - s / r }')
+    INTRO_SOUND=server start_intro "$2" "$program"
+    find_window
+    WINDOW_AT=$(seconds_since "$started")
+    sleep "$3"
+    ESCAPE_AT=$(seconds_since "$started")
+    press Escape 0.1
+    wait_exit 20
+    EXIT_AT=$(seconds_since "$started")
+    [[ $INTRO_STATUS == 1 ]] || fail "exit status $INTRO_STATUS: $(cat "$E2E_TMP/intro.err")"
+    [[ ! -s $E2E_TMP/intro.err ]] || fail "the intro complained: $(cat "$E2E_TMP/intro.err")"
+    sleep 0.5
+    kill "$recorder"
+    note "$1: window at $WINDOW_AT s, Escape at $ESCAPE_AT s, exit at $EXIT_AT s of the recording"
+}
+
+# check_music NAME SONG: the recording against libmikmod's render of SONG.
+check_music() {
+    local record=$E2E_TMP/$1.raw song_first song_last song_rest song_length heard gap allowed fade_peak
+    "$sound_check" render "$2" "$E2E_TMP/$1.song.raw" || fail "libmikmod cannot render $2"
+    read -r song_first song_last song_rest < <("$sound_check" song "$E2E_TMP/$1.song.raw")
+    song_length=$(awk -v s="$(stat -c %s "$E2E_TMP/$1.song.raw")" -v r=$BYTES_PER_SECOND 'BEGIN { print s / r }')
+    # Across a reload the rest is the song's silent end and its silent start.
+    allowed=$(awk -v r="$song_rest" -v f="$song_first" -v l="$song_last" -v n="$song_length" -v t=$TOLERANCE \
+        'BEGIN { j = n - l + f; printf "%.2f", (r > j ? r : j) + t }')
+
+    heard=$("$sound_check" first "$record" "$WINDOW_AT")
+    [[ $heard != none ]] || fail "$1: no music heard"
+    at_most "$heard" "$(plus "$WINDOW_AT" "$(plus 2 "$song_first")")" || fail "$1: music first heard at $heard s"
+    gap=$("$sound_check" gap "$record" "$heard" "$ESCAPE_AT")
+    at_most "$gap" "$allowed" || fail "$1: $gap s of silence in the music (the song's own rests: $allowed s)"
+    # The key is seen within a frame or two; the server plays what it holds.
+    fade_peak=$("$sound_check" peak "$record" "$(plus "$ESCAPE_AT" 0.4)" "$EXIT_AT")
+    at_most "$fade_peak" 64 || fail "$1: sound during the fade (peak $fade_peak)"
+    note "$1: heard at $heard s, longest silence $gap s (allowed $allowed s), fade silent"
+}
+
+start_sound_server
+start_xvfb 24
+
+play_and_record ocean "$run_dir" 12
+check_music ocean "$run_dir/ocean.xm"
+
+# The short song: a one-channel pad note 1.92 s long, played over and over.
+short_dir=$E2E_TMP/short
+mkdir "$short_dir"
+cp "$run_dir/$program" "$run_dir"/*.ppm "$run_dir"/*.pbm "$short_dir"
+{
+    printf 'channels 1\nspeed 6\nbpm 125\norder 00\ninstrument 01 pad volume 50\npattern 00\n'
+    printf '00 | C-4 01 40 ...\n'
+    for row in $(seq 1 15); do printf '%02d | --- .. .. ...\n' "$row"; done
+} >"$E2E_TMP/short.song"
+"$make_song" "$E2E_TMP/short.song" "$short_dir/ocean.xm" >/dev/null || fail "make-song failed"
+play_and_record short "$short_dir" 7
+check_music short "$short_dir/ocean.xm"
