@@ -36,7 +36,8 @@ constexpr uint64_t IMG_FILE_LIMIT = uint64_t{256} << 20;
 std::FILE* img_open_data_file(const char* path);
 
 // PNM files (P1-P6) and raw PPM writing. The file reader opens its file with
-// img_open_data_file. Both readers refuse samples above 255 (maxval > 255)
+// img_open_data_file. Both readers refuse samples above 255 (a maxval or a
+// plain sample over 255; numbers too large for 32 bits count as too large)
 // and pictures of more than IMG_PIXEL_LIMIT pixels (2^26, 8192 x 8192, an
 // image of 256 MiB); img_load_pnm_within also refuses one wider than
 // max_width or taller than max_height. Every refusal is one "IMG error".

@@ -13,12 +13,14 @@
 //    up to whole bytes when the magic came first, and reads P4 bits as one
 //    continuous stream, so the row filler becomes pixels.
 // Bitmaps map a set bit to white (0xFFFFFF), so their 0 pixels stay
-// transparent to the keyed blits. maxval is read but never applied; above
-// 255 the picture is refused, since samples are one byte.
+// transparent to the keyed blits. maxval is read but never applied; a maxval
+// or plain sample above
+// 255 refuses the picture, since samples are one byte.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -51,12 +53,14 @@ private:
 bool is_digit(uint8_t c) { return c >= '0' && c <= '9'; }
 bool is_printable(uint8_t c) { return c >= 0x21 && c <= 0x7E; }
 
-// Numbers are accumulated in 32 bits and wrap, as they always have; the
-// readers serve samples up to 255.
+// A number too large for 32 bits stays at the largest value instead of
+// wrapping, so an absurd size or sample is refused by the limits below rather
+// than read as a small one (4294967297 would otherwise wrap to 1).
 uint32_t read_digits(Cursor& in) {
-    uint32_t n = 0;
-    while (!in.at_end() && is_digit(in.peek())) n = n * 10 + (in.take() - '0');
-    return n;
+    constexpr uint64_t largest = std::numeric_limits<uint32_t>::max();
+    uint64_t n = 0;
+    while (!in.at_end() && is_digit(in.peek())) n = std::min(n * 10 + (in.take() - '0'), largest);
+    return static_cast<uint32_t>(n);
 }
 
 struct Header {
@@ -186,6 +190,14 @@ std::optional<uint32_t> read_plain_sample(Cursor& in) {
     return read_digits(in);
 }
 
+// A grey or colour sample: one that does not fit a byte would spill into the
+// neighbouring channels, so it ends the read as a failure.
+std::optional<uint32_t> read_plain_channel(Cursor& in) {
+    const auto v = read_plain_sample(in);
+    if (!v || *v > MAX_SAMPLE) return std::nullopt;
+    return v;
+}
+
 uint32_t grey(uint32_t v) { return (v << 16) | (v << 8) | v; }
 uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return (r << 16) | (g << 8) | b; }
 uint32_t bit_pixel(uint8_t byte, uint64_t index) { return (byte >> (7 - index % 8)) & 1 ? 0xFFFFFFu : 0u; }
@@ -206,7 +218,7 @@ bool read_plain_bitmap(Cursor& in, Reader reader, uint32_t* out, uint64_t count)
 
 bool read_plain_greymap(Cursor& in, uint32_t* out, uint64_t count) {
     for (uint64_t i = 0; i < count; ++i) {
-        const auto v = read_plain_sample(in);
+        const auto v = read_plain_channel(in);
         if (!v) return false;
         out[i] = grey(*v);
     }
@@ -215,9 +227,9 @@ bool read_plain_greymap(Cursor& in, uint32_t* out, uint64_t count) {
 
 bool read_plain_pixmap(Cursor& in, uint32_t* out, uint64_t count) {
     for (uint64_t i = 0; i < count; ++i) {
-        const auto r = read_plain_sample(in);
-        const auto g = r ? read_plain_sample(in) : std::nullopt;
-        const auto b = g ? read_plain_sample(in) : std::nullopt;
+        const auto r = read_plain_channel(in);
+        const auto g = r ? read_plain_channel(in) : std::nullopt;
+        const auto b = g ? read_plain_channel(in) : std::nullopt;
         if (!b) return false;
         out[i] = rgb(*r, *g, *b);
     }

@@ -225,6 +225,11 @@ TEST(PnmSamples, SamplesAbove255AreRefused) {
     expect_both_refused(std::string("P6 1 1 256 ") + std::string(6, '\x01'));
     expect_both_refused("P2 1 1 256 7\n");
     expect_both_refused("P3 1 1 1000 1 2 3\n");
+    // A sample over 255 under a byte-sized maxval, and numbers past 32 bits,
+    // which must not wrap round to small, acceptable values.
+    expect_both_refused("P3 1 1 255 1 256 3\n");
+    expect_both_refused("P2 1 1 255 4294967303\n");
+    expect_both_refused("P5 4294967297 1 255 \x07");
     expect_both("P5 1 1 255 \x07", 1, 1, {0x070707});
 }
 
