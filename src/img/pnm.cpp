@@ -14,8 +14,7 @@
 //    continuous stream, so the row filler becomes pixels.
 // Bitmaps map a set bit to white (0xFFFFFF), so their 0 pixels stay
 // transparent to the keyed blits. maxval is read but never applied; a maxval
-// or plain sample above
-// 255 refuses the picture, since samples are one byte.
+// or a plain sample above 255 refuses the picture, since samples are one byte.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
