@@ -5,6 +5,10 @@
 #                                 intro (default intro-320x240-window)
 #   ./tarnovex.sh test            install what is missing, build, and run all
 #                                 tests: the suite, the sanitizer build, fuzzing
+#   ./tarnovex.sh capture FILE [OPTIONS]
+#                                 install what is missing, build, and record
+#                                 the show into FILE (.mp4 or .mkv); see
+#                                 build/run/tarnovex-capture --help
 #   ./tarnovex.sh bench           build and run the benchmarks
 #
 # Installing needs root or sudo. TARNOVEX_BUILD chooses the build folder
@@ -17,8 +21,8 @@ BUILD=${TARNOVEX_BUILD:-$ROOT/build}
 JOBS=${TARNOVEX_JOBS:-2}
 
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libsdl1.2-compat-dev libmikmod-dev libxmp-dev
-    libgtest-dev libbenchmark-dev)
-TEST_PACKAGES=(netpbm xvfb xdotool openbox imagemagick x11-utils clang libclang-rt-14-dev)
+    libgtest-dev libbenchmark-dev libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev)
+TEST_PACKAGES=(netpbm xvfb xdotool openbox imagemagick x11-utils clang libclang-rt-14-dev ffmpeg)
 
 say() { printf '\n=== %s\n' "$*"; }
 die() {
@@ -61,6 +65,19 @@ play() {
     # The programs read their data files from the current folder.
     cd "$BUILD/run"
     exec "./$program"
+}
+
+# The capture runs from the run folder, where its data files are; a relative
+# FILE is taken from the folder the command was given in.
+capture() {
+    (($#)) || die "capture needs an output file: ./tarnovex.sh capture show.mp4"
+    local output=$1
+    shift
+    [[ $output == /* ]] || output=$PWD/$output
+    install_missing "${BUILD_PACKAGES[@]}"
+    build "$BUILD" || die "the build failed"
+    cd "$BUILD/run"
+    exec ./tarnovex-capture "$output" "$@"
 }
 
 # Each stage records its result; every stage runs even when one fails.
@@ -142,8 +159,12 @@ case ${1:-} in
 play) play "${2:-}" ;;
 test) run_tests ;;
 bench) bench ;;
+capture)
+    shift
+    capture "$@"
+    ;;
 *)
-    sed -n '2,12s/^# \{0,1\}//p' "$0"
+    sed -n '2,16s/^# \{0,1\}//p' "$0"
     exit 2
     ;;
 esac
