@@ -1,3 +1,4 @@
+#!/bin/bash
 # Every way a capture can fail gives one line on standard error, exit status
 # 2, and no file: bad arguments, an unwritable folder, a full disk, Ctrl-C.
 #   capture_failures_test.sh RUN_DIR
@@ -31,6 +32,7 @@ expect_failure 2 "no output" "$CAPTURE" --frames 5
 expect_failure 2 "missing folder" "$CAPTURE" "$OUT/none/a.mkv" --frames 5
 # Even root cannot make files in /proc.
 expect_failure 2 "unwritable folder" "$CAPTURE" /proc/a.mkv --frames 5
+# shellcheck disable=SC2016  # expanded by the inner shell
 # A file size limit of 256 KiB makes the writes fail as on a full disk.
 expect_failure 2 "full disk" bash -c 'ulimit -f 256; exec "$0" "$@"' "$CAPTURE" "$OUT/a.mkv" --frames 200
 
@@ -38,6 +40,7 @@ note "Ctrl-C during a capture"
 "$CAPTURE" "$OUT/a.mkv" >/dev/null 2>&1 &
 PID=$!
 E2E_PIDS+=("$PID")
+# shellcheck disable=SC2016  # expanded by eval, on every try
 wait_until 20 eval '[[ $(find "$OUT" -name ".a.mkv.*" -size +100k) ]]' || fail "no partial file appeared"
 kill -INT "$PID"
 STATUS=0

@@ -1,3 +1,4 @@
+#!/bin/bash
 # Captures short runs of the show and checks what a viewer gets: the streams
 # ffprobe sees, and every decoded frame and sample against the show itself.
 #   capture_test.sh RUN_DIR CHECK_200 CHECK_240
@@ -49,5 +50,5 @@ note "compressed capture at twice the size"
 expect_probe "$E2E_TMP/show.mp4" v codec_name,width,height,pix_fmt,r_frame_rate,nb_read_frames \
     "codec_name=h264 width=640 height=400 pix_fmt=yuv420p r_frame_rate=60/1 nb_read_frames=94"
 expect_probe "$E2E_TMP/show.mp4" a codec_name,sample_rate,channels "codec_name=aac sample_rate=44100 channels=2"
-[[ -z $(ls -A "$E2E_TMP" | grep '^\.show') ]] || fail "a temporary file was left behind"
+! compgen -G "$E2E_TMP/.show*" >/dev/null || fail "a temporary file was left behind"
 note "passed"
