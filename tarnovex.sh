@@ -10,6 +10,10 @@
 #                                 tests: the suite, the package (installed,
 #                                 played and removed again), the sanitizer
 #                                 build, fuzzing
+#   ./tarnovex.sh capture FILE [OPTIONS]
+#                                 install what is missing, build, and record
+#                                 the show into FILE (.mp4 or .mkv); see
+#                                 build/run/tarnovex-capture --help
 #   ./tarnovex.sh bench           build and run the benchmarks
 #
 # Installing needs root or sudo. TARNOVEX_BUILD chooses the build folder
@@ -22,12 +26,13 @@ BUILD=${TARNOVEX_BUILD:-$ROOT/build}
 JOBS=${TARNOVEX_JOBS:-2}
 
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libsdl1.2-compat-dev libmikmod-dev libxmp-dev
-    libgtest-dev libbenchmark-dev libpng-dev)
+    libgtest-dev libbenchmark-dev libpng-dev libavcodec-dev libavformat-dev libswscale-dev libswresample-dev
+    libavutil-dev)
 # CPack's Debian generator works out the dependencies with dpkg-shlibdeps
 # (dpkg-dev) and finds the programs among the files with file.
 PACKAGE_PACKAGES=(dpkg-dev file)
 TEST_PACKAGES=(netpbm xvfb xdotool openbox imagemagick x11-utils clang libclang-rt-14-dev
-    lintian desktop-file-utils appstream pulseaudio pulseaudio-utils)
+    lintian desktop-file-utils appstream pulseaudio pulseaudio-utils ffmpeg)
 
 say() { printf '\n=== %s\n' "$*"; }
 die() {
@@ -82,6 +87,19 @@ package() {
     install_missing "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
     make_package || die "making the package failed"
     say "Install it with: apt install $(ls "$BUILD"/tarnovex_*.deb)"
+}
+
+# The capture runs from the run folder, where its data files are; a relative
+# FILE is taken from the folder the command was given in.
+capture() {
+    (($#)) || die "capture needs an output file: ./tarnovex.sh capture show.mp4"
+    local output=$1
+    shift
+    [[ $output == /* ]] || output=$PWD/$output
+    install_missing "${BUILD_PACKAGES[@]}"
+    build "$BUILD" || die "the build failed"
+    cd "$BUILD/run"
+    exec ./tarnovex-capture "$output" "$@"
 }
 
 # Each stage records its result; every stage runs even when one fails.
@@ -176,8 +194,12 @@ play) play "${2:-}" ;;
 package) package ;;
 test) run_tests ;;
 bench) bench ;;
+capture)
+    shift
+    capture "$@"
+    ;;
 *)
-    sed -n '2,18s/^# \{0,1\}//p' "$0"
+    sed -n '2,21s/^# \{0,1\}//p' "$0"
     exit 2
     ;;
 esac
