@@ -16,8 +16,8 @@ shows() { shot "$1" && [[ $(effect_of "$1") == "$1" ]]; }
 # short press may fall between two polls and go unseen, or last several
 # frames and move on several parts, so it is repeated.
 move_on_to() {
-    for _ in $(seq 15); do
-        press space 0.02
+    for attempt in $(seq 15); do
+        tap space "$attempt"
         sleep 0.4
         shows "$1" && return 0
     done

@@ -97,6 +97,12 @@ press() {
     xdotool keyup "$1"
 }
 
+# tap KEY ATTEMPT: a short press for a loop that retries until the program
+# reacts. The hold grows with the attempt (0.02, 0.05, 0.08 s, again), so
+# that on a loaded machine, where frames take longer, some press still spans
+# a poll without lasting many frames.
+tap() { press "$1" "0.0$((2 + $2 % 3 * 3))"; }
+
 # wait_exit SECONDS: waits for the intro to end and sets INTRO_STATUS.
 wait_exit() {
     wait_until "$1" eval '! running "$INTRO_PID"' || fail "the intro still runs after $1 s"
