@@ -134,16 +134,30 @@ struct Run {
     int32_t end;
 };
 
+// Moves `at` to the partition point of `column` under `before`, a test that
+// holds for a prefix of the columns, walking from where it was.
+template <typename Before>
+int32_t walk_to_partition(const Scratch& column, int32_t at, Before before) {
+    const auto size = static_cast<int32_t>(column.size());
+    while (at > 0 && !before(column[at - 1])) --at;
+    while (at < size && before(column[at])) ++at;
+    return at;
+}
+
 // The columns x for which 0 <= column[x] + shift < limit, where column is
-// non-decreasing (rising) or non-increasing in x.
-Run run_inside(const Scratch& column, bool rising, int32_t shift, int32_t limit) {
+// non-decreasing (rising) or non-increasing in x, found from the run of the
+// row before. The shift changes monotonically from row to row, so over a
+// whole image each end of the run walks across the row at most once, where
+// a search on every row would cost more than the row's pixels.
+Run run_inside(const Scratch& column, bool rising, int32_t shift, int32_t limit, Run previous) {
     auto below = [shift](int32_t bound) { return [=](int32_t c) { return c + shift < bound; }; };
     auto at_or_above = [shift](int32_t bound) { return [=](int32_t c) { return c + shift >= bound; }; };
-    const auto first = rising ? std::partition_point(column.begin(), column.end(), below(0))
-                              : std::partition_point(column.begin(), column.end(), at_or_above(limit));
-    const auto end = rising ? std::partition_point(first, column.end(), below(limit))
-                            : std::partition_point(first, column.end(), at_or_above(0));
-    return {static_cast<int32_t>(first - column.begin()), static_cast<int32_t>(end - column.begin())};
+    if (rising) {
+        return {walk_to_partition(column, previous.first, below(0)),
+                walk_to_partition(column, previous.end, below(limit))};
+    }
+    return {walk_to_partition(column, previous.first, at_or_above(limit)),
+            walk_to_partition(column, previous.end, at_or_above(0))};
 }
 
 int32_t table_index(int64_t angle) {
@@ -266,12 +280,13 @@ Image* img_rotate(const Image* src, int32_t angle) {
     columns.build(*src, width, table_index(-int64_t{angle}));
     const int32_t sa = columns.sa, ca = columns.ca;
     const int32_t sw = src->width, sh = src->height;
+    Run in_u{0, 0}, in_v{0, 0};
     for (int32_t y = 0; y < height; ++y) {
         const int32_t dy = y - height / 2;
         const int32_t row_u = -scaled(dy, sa);
         const int32_t row_v = scaled(dy, ca);
-        const Run in_u = run_inside(columns.u, ca >= 0, row_u, sw);
-        const Run in_v = run_inside(columns.v, sa >= 0, row_v, sh);
+        in_u = run_inside(columns.u, ca >= 0, row_u, sw, in_u);
+        in_v = run_inside(columns.v, sa >= 0, row_v, sh, in_v);
         const int32_t first = std::max(in_u.first, in_v.first);
         const int32_t end = std::max(first, std::min(in_u.end, in_v.end));
         // Points outside the source give 0, the transparent value.
