@@ -17,7 +17,7 @@ BUILD=${TARNOVEX_BUILD:-$ROOT/build}
 JOBS=${TARNOVEX_JOBS:-2}
 
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libsdl1.2-compat-dev libmikmod-dev libxmp-dev
-    libgtest-dev libbenchmark-dev)
+    libgtest-dev libbenchmark-dev libpixman-1-dev)
 TEST_PACKAGES=(netpbm xvfb xdotool openbox imagemagick x11-utils clang libclang-rt-14-dev)
 
 say() { printf '\n=== %s\n' "$*"; }
