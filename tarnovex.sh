@@ -26,7 +26,7 @@ BUILD=${TARNOVEX_BUILD:-$ROOT/build}
 JOBS=${TARNOVEX_JOBS:-2}
 
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libsdl1.2-compat-dev libmikmod-dev libxmp-dev
-    libgtest-dev libbenchmark-dev libpng-dev libavcodec-dev libavformat-dev libswscale-dev libswresample-dev
+    libgtest-dev libbenchmark-dev libpixman-1-dev libpng-dev libavcodec-dev libavformat-dev libswscale-dev libswresample-dev
     libavutil-dev)
 # CPack's Debian generator works out the dependencies with dpkg-shlibdeps
 # (dpkg-dev) and finds the programs among the files with file.

@@ -6,17 +6,16 @@
 // sizes as the data files.
 //
 // Counter "allocs/frame": heap allocations made by one frame. Part one may
-// allocate its two temporaries (with the scaler's counts and the lines'
-// point lists), part two its twelve strip clones, part three nothing.
+// allocate its two temporaries (a record and a pixel array each) and the
+// lines' point lists, part two its twelve strip clones, part three nothing.
 #include <benchmark/benchmark.h>
 
 #include <array>
 #include <cstdlib>
-#include <cstring>
-#include <vector>
 
 #include "intro/intro.h"
 #include "laser/laser.h"
+#include "memcpy_baseline.h"
 
 // Under AddressSanitizer the allocator is its own: nothing is counted there.
 #if defined(__SANITIZE_ADDRESS__)
@@ -132,12 +131,7 @@ void count_allocations(benchmark::State& state, Frame&& frame) {
 }
 
 void memcpy_frame(benchmark::State& state) {
-    std::vector<uint32_t> from(SCREEN_WIDTH * SCREEN_HEIGHT, 0x123456), to(from.size());
-    for (auto _ : state) {
-        std::memcpy(to.data(), from.data(), from.size() * sizeof(uint32_t));
-        benchmark::DoNotOptimize(to.data());
-        benchmark::ClobberMemory();
-    }
+    bench::copy_loop(state, sizeof(uint32_t) * SCREEN_WIDTH * SCREEN_HEIGHT);
 }
 BENCHMARK(memcpy_frame);
 

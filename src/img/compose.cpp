@@ -3,10 +3,10 @@
 // walks the pixel arrays directly, one row at a time.
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <optional>
 
 #include "img/img.h"
+#include "img/pixel_rows.h"
 
 namespace {
 
@@ -26,36 +26,11 @@ Span clip_span(const Image* img, int32_t x0, int32_t x1) {
     return {std::max(x0, 0), std::min(x1, img->width - 1)};
 }
 
-// Pixels combined per block. Each block is loaded into local arrays, so the
-// compiler knows source and destination cannot overlap and turns the block
-// loop into vector instructions even at -O2.
-constexpr int64_t block = 8;
-
-// d[i] = combine(s[i], d[i]) for i in 0 .. count - 1.
+// d[i] = combine(s[i], d[i]) for i in 0 .. count - 1. A plain loop: at -O3
+// the compiler turns it into vector instructions behind one overlap check.
 template <typename Combine>
 void combine_row(const uint32_t* s, uint32_t* d, int64_t count, Combine combine) {
-    int64_t i = 0;
-    for (; i + block <= count; i += block) {
-        uint32_t from[block], to[block];
-        std::memcpy(from, s + i, sizeof from);
-        std::memcpy(to, d + i, sizeof to);
-        for (int64_t k = 0; k < block; ++k) to[k] = combine(from[k], to[k]);
-        std::memcpy(d + i, to, sizeof to);
-    }
-    for (; i < count; ++i) d[i] = combine(s[i], d[i]);
-}
-
-// d[i] = change(d[i]) for i in 0 .. count - 1.
-template <typename Change>
-void change_row(uint32_t* d, int64_t count, Change change) {
-    int64_t i = 0;
-    for (; i + block <= count; i += block) {
-        uint32_t to[block];
-        std::memcpy(to, d + i, sizeof to);
-        for (int64_t k = 0; k < block; ++k) to[k] = change(to[k]);
-        std::memcpy(d + i, to, sizeof to);
-    }
-    for (; i < count; ++i) d[i] = change(d[i]);
+    for (int64_t i = 0; i < count; ++i) d[i] = combine(s[i], d[i]);
 }
 
 // Reduces a wrap offset into 0 .. width - 1, counting negative offsets from
@@ -111,16 +86,14 @@ std::optional<Blit> clip_blit(const Image* src, const Image* dst, Blit b) {
     return b;
 }
 
-// Shared walk of the two blits: clips the rectangle, then stores
-// combine(source, destination) over what is left of it, row by row.
-template <typename Combine>
-void blit_rows(const Image* src, Image* dst, Blit b, Combine combine) {
+// Shared walk of the two blits: clips the rectangle, then hands each row of
+// what is left of it to row_op(source, destination, count).
+template <typename RowOp>
+void blit_rows(const Image* src, Image* dst, Blit b, RowOp row_op) {
     const auto blit = clip_blit(src, dst, b);
     if (!blit) return;
     for (int64_t row = 0; row < blit->h; ++row) {
-        const uint32_t* s = row_of(src, blit->sy + row) + blit->sx;
-        uint32_t* d = row_of(dst, blit->dy + row) + blit->dx;
-        combine_row(s, d, blit->w, combine);
+        row_op(row_of(src, blit->sy + row) + blit->sx, row_of(dst, blit->dy + row) + blit->dx, blit->w);
     }
 }
 
@@ -128,9 +101,6 @@ void blit_rows(const Image* src, Image* dst, Blit b, Combine combine) {
 // 0. The keyed loops select with it instead of branching: transparent pixels
 // come in no predictable pattern.
 constexpr uint32_t keep_mask(uint32_t source) { return 0u - static_cast<uint32_t>(source == 0); }
-
-// Each channel becomes floor(channel / 2); no bit crosses into the next one.
-constexpr uint32_t half(uint32_t p) { return (p >> 1) & 0x7F7F7F; }
 
 }  // namespace
 
@@ -140,8 +110,9 @@ void img_blit_keyed(const Image* src, Image* dst, int32_t sx, int32_t sy, int32_
         img_error();
         return;
     }
-    blit_rows(src, dst, {sx, sy, dx, dy, w, h},
-              [](uint32_t from, uint32_t to) { return from | (to & keep_mask(from)); });
+    blit_rows(src, dst, {sx, sy, dx, dy, w, h}, [](const uint32_t* s, uint32_t* d, int64_t count) {
+        combine_row(s, d, count, [](uint32_t from, uint32_t to) { return from | (to & keep_mask(from)); });
+    });
 }
 
 void img_blit_half(const Image* src, Image* dst, int32_t x, int32_t y) {
@@ -151,9 +122,8 @@ void img_blit_half(const Image* src, Image* dst, int32_t x, int32_t y) {
     }
     // The whole source laid at (x, y); only the destination's edges can
     // shorten it, as the rectangle starts inside the source.
-    blit_rows(src, dst, {0, 0, x, y, src->width, src->height}, [](uint32_t from, uint32_t to) {
-        const uint32_t keep = keep_mask(from);
-        return (to & keep) | ((half(from) + half(to)) & ~keep);
+    blit_rows(src, dst, {0, 0, x, y, src->width, src->height}, [](const uint32_t* s, uint32_t* d, int64_t count) {
+        pixel_rows::blit_half(s, d, static_cast<size_t>(count));
     });
 }
 
@@ -171,9 +141,9 @@ void img_and_mask(const Image* mask, Image* dst) {
 namespace {
 
 // Shared walk of the two span operations: refuses an image without pixels,
-// clips the span to its row, and stores change(pixel) over what is left.
-template <typename Change>
-void change_span(Image* img, int32_t y, int32_t x0, int32_t x1, Change change) {
+// clips the span to its row, and hands what is left to row_op(pixels, count).
+template <typename RowOp>
+void change_span(Image* img, int32_t y, int32_t x0, int32_t x1, RowOp row_op) {
     if (!has_pixels(img)) {
         img_error();
         return;
@@ -181,30 +151,20 @@ void change_span(Image* img, int32_t y, int32_t x0, int32_t x1, Change change) {
     if (y < 0 || y >= img->height) return;
     const Span span = clip_span(img, x0, x1);
     if (span.first > span.last) return;
-    change_row(row_of(img, y) + span.first, span.last - span.first + 1, change);
+    row_op(row_of(img, y) + span.first, static_cast<size_t>(span.last - span.first + 1));
 }
 
 }  // namespace
 
 void img_hline(Image* img, uint32_t colour, int32_t y, int32_t x0, int32_t x1) {
-    change_span(img, y, x0, x1, [colour](uint32_t) { return colour; });
+    change_span(img, y, x0, x1, [colour](uint32_t* pixels, size_t count) { std::fill_n(pixels, count, colour); });
 }
 
 void img_hline_blend(Image* img, uint32_t colour, int32_t y, int32_t x0, int32_t x1, int32_t alpha) {
     // Outside 0 .. 256 the weights would leave the channel range; the nearest
     // valid alpha is the sensible reading.
     const uint32_t a = static_cast<uint32_t>(std::clamp(alpha, 0, 256));
-    const uint32_t keep = 256 - a;
-    // Red and blue are weighted together, green apart: each weighted sum is at
-    // most 255 * 256, so no channel spills into its neighbour and the shift
-    // by 8 is the floor of the division by 256.
-    const uint32_t colour_rb = (colour & 0xFF00FF) * a;
-    const uint32_t colour_g = (colour & 0x00FF00) * a;
-    change_span(img, y, x0, x1, [=](uint32_t d) {
-        const uint32_t rb = (((d & 0xFF00FF) * keep + colour_rb) >> 8) & 0xFF00FF;
-        const uint32_t g = (((d & 0x00FF00) * keep + colour_g) >> 8) & 0x00FF00;
-        return rb | g;
-    });
+    change_span(img, y, x0, x1, [=](uint32_t* pixels, size_t count) { pixel_rows::blend(pixels, count, colour, a); });
 }
 
 void img_copy_row_wrap(const Image* src, Image* dst, int32_t src_row, int32_t dst_row, int32_t offset) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "img/img.h"
+#include "img/pixel_rows.h"
 
 namespace {
 
@@ -125,30 +126,5 @@ void img_darken(Image* img, uint8_t level) {
         }
         return;
     }
-    // Red and blue are lowered together in one word, green alone in another:
-    // each channel sits in a lane with a guard bit above it, so
-    // channel + 256 - level keeps the guard bit exactly when channel >= level,
-    // and the guard turns into a mask that zeroes the lanes that went below 0.
-    const uint32_t l = level;
-    const uint32_t rb_level = (l << 16) | l;
-    const uint32_t g_level = l << 8;
-    const auto darkened = [=](uint32_t v) {
-        const uint32_t rb = ((v & 0xFF00FF) | 0x1000100) - rb_level;
-        const uint32_t g = ((v & 0x00FF00) | 0x10000) - g_level;
-        const uint32_t rb_guard = (rb >> 8) & 0x10001;
-        const uint32_t g_guard = (g >> 8) & 0x100;
-        return (rb & ((rb_guard << 8) - rb_guard)) | (g & ((g_guard << 8) - g_guard));
-    };
-    // Blocks of 8 through a local array, which the compiler vectorises.
-    constexpr size_t block = 8;
-    uint32_t* p = img->pixels;
-    const size_t n = pixel_count(img);
-    size_t i = 0;
-    for (; i + block <= n; i += block) {
-        uint32_t lanes[block];
-        std::memcpy(lanes, p + i, sizeof lanes);
-        for (auto& v : lanes) v = darkened(v);
-        std::memcpy(p + i, lanes, sizeof lanes);
-    }
-    for (; i < n; ++i) p[i] = darkened(p[i]);
+    pixel_rows::darken(img->pixels, pixel_count(img), level);
 }
