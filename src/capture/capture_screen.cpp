@@ -93,8 +93,10 @@ void keys_poll(KeyState* keys) {
     keys->buffer[0] = capture_frames_done() >= frames_before_quit ? KEY_ESCAPE : 0;
 }
 
+// Only the open KeyState is freed, as with the real keyboard: a stale copy
+// would free it twice.
 void keys_close(KeyState** keys) {
-    if (!keys || !*keys) return;
+    if (!keys || !*keys || *keys != open_keys) return;
     std::free((*keys)->buffer);
     std::free(*keys);
     open_keys = nullptr;
