@@ -1,7 +1,8 @@
 // PNM reading (P1-P6, from a file or from memory) and raw PPM writing.
 //
 // Both readers walk a bounded span of bytes (the file reader reads the whole
-// file first, after checking that it is a regular file of bounded size), so
+// file first, after checking that it is a regular file of bounded size and
+// that the header in its first bytes does not already refuse it), so
 // neither can read past the end of its data, and every picture's size is
 // checked against its limits before its pixels are allocated. They share one
 // header grammar but keep the small differences stored pictures rely on:
@@ -321,34 +322,58 @@ int open_data_file(const char* path, uint64_t& size) {
     return fd;
 }
 
+// The first bytes of a picture, enough for any ordinary header.
+constexpr size_t HEADER_PREFIX_BYTES = 4096;
+
+// True when the header, complete within the file's first bytes, already
+// refuses the picture: an oversized picture is then turned away without
+// reading a large file whole. The header is trusted only when it ends before
+// the prefix does, so no number of it can be cut short.
+bool header_refuses(int fd, uint64_t file_size, Size limit) {
+    std::array<uint8_t, HEADER_PREFIX_BYTES> prefix;
+    const ssize_t got = pread(fd, prefix.data(), prefix.size(), 0);
+    if (got <= 0) return false;
+    Cursor in(prefix.data(), static_cast<size_t>(got));
+    const auto header = read_header(in, Reader::File);
+    if (!header || in.at_end()) return false;
+    if (header->maxval > MAX_SAMPLE) return true;
+    const auto size = image_size(*header, Reader::File, limit);
+    const uint64_t data_bytes = file_size - (static_cast<uint64_t>(got) - in.left());
+    return !size || !data_can_hold(*size, header->magic, Reader::File, data_bytes);
+}
+
 // The whole file, read to its size at the open; a file that has grown past
 // that size since is refused rather than read without bound.
-std::optional<std::vector<uint8_t>> read_whole_file(const char* path) {
+std::optional<std::vector<uint8_t>> read_whole_file(int fd, uint64_t size) {
+    std::vector<uint8_t> bytes;
+    try {
+        bytes.resize(size + 1);  // room for one byte more shows a grown file
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+    size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = pread(fd, bytes.data() + got, bytes.size() - got, static_cast<off_t>(got));
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return std::nullopt;
+        }
+        got += static_cast<size_t>(n);
+    }
+    if (got > size) return std::nullopt;
+    bytes.resize(got);
+    return bytes;
+}
+
+// The picture file's bytes, or nothing when it is not a regular file within
+// the size limit or its header alone refuses it.
+std::optional<std::vector<uint8_t>> read_picture_file(const char* path, Size limit) {
     uint64_t size = 0;
     const int fd = open_data_file(path, size);
     if (fd < 0) return std::nullopt;
-    std::vector<uint8_t> bytes;
-    bool ok = true;
-    try {
-        bytes.resize(size + 1);  // room for one byte more shows a grown file
-        size_t got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
-            if (n == 0) break;
-            if (n < 0) {
-                ok = errno == EINTR;
-                if (!ok) break;
-                continue;
-            }
-            got += static_cast<size_t>(n);
-        }
-        ok = ok && got <= size;
-        bytes.resize(got);
-    } catch (const std::bad_alloc&) {
-        ok = false;
-    }
+    auto bytes = header_refuses(fd, size, limit) ? std::nullopt : read_whole_file(fd, size);
     close(fd);
-    if (!ok) return std::nullopt;
     return bytes;
 }
 
@@ -368,9 +393,9 @@ Image* img_load_pnm(const char* path) { return img_load_pnm_within(path, ANY_SIZ
 
 Image* img_load_pnm_within(const char* path, int32_t max_width, int32_t max_height) {
     if (!path || max_width < 0 || max_height < 0) return refuse();
-    const auto bytes = read_whole_file(path);
-    if (!bytes) return refuse();
     const Size limit{static_cast<uint64_t>(max_width), static_cast<uint64_t>(max_height)};
+    const auto bytes = read_picture_file(path, limit);
+    if (!bytes) return refuse();
     return read_pnm(Cursor(bytes->data(), bytes->size()), Reader::File, limit);
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -256,6 +257,21 @@ TEST(PnmFiles, OnlyRegularFilesWithinTheSizeLimitAreRead) {
     std::remove(fifo.c_str());
     std::remove(oversized.c_str());
     alarm(0);
+}
+
+// An oversized picture in a large file is refused from its header, without
+// the file being read whole. Each test runs in a process of its own, so the
+// peak resident size is this test's.
+TEST(PnmFiles, AHeaderOverItsLimitIsRefusedBeforeTheFileIsRead) {
+    const std::string large = temp_path("large.pgm");
+    write_file(large, "P5 9000 9000 255\n");
+    constexpr off_t file_bytes = off_t{192} << 20;
+    ASSERT_EQ(truncate(large.c_str(), file_bytes), 0);  // sparse: no disk used
+    expect_refused(load_path(large));
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    EXPECT_LT(usage.ru_maxrss * 1024L, file_bytes / 2);
+    std::remove(large.c_str());
 }
 
 TEST(PnmSizeGuard, RawDataExactlyLargeEnoughIsRead) {
