@@ -65,7 +65,9 @@ Font* make_intro_font(Image* sheet) {
 }  // namespace
 
 void intro_load_assets() {
-    for (int32_t slot = 0; slot < ROLL_COUNT; ++slot) roll_images[slot] = img_load_pnm_within(ROLL_FILES[slot], ROLL_MAX_WIDTH, ROLL_MAX_HEIGHT);
+    for (int32_t slot = 0; slot < ROLL_COUNT; ++slot) {
+        roll_images[slot] = img_load_pnm_within(ROLL_FILES[slot], ROLL_MAX_WIDTH, ROLL_MAX_HEIGHT);
+    }
 
     font_picture = load_doubled_font_sheet();
     intro_font = make_intro_font(font_picture);
