@@ -87,7 +87,9 @@ find_window() {
 }
 
 # screenshot WINDOW FILE: the window's pixels as a binary PPM.
-screenshot() { import -window "$1" -depth 8 "ppm:$2" 2>/dev/null; }
+# import can wait for good on a window that goes away while it grabs (the
+# program exiting after its fade), so each grab has a time limit.
+screenshot() { timeout 5 import -window "$1" -depth 8 "ppm:$2" 2>/dev/null; }
 
 # press KEY SECONDS: holds the key that long. A press and its release must
 # land in different polls of the program to be seen.
