@@ -4,8 +4,9 @@
 #   ./tarnovex.sh play [PROGRAM]  install what is missing, build, and play the
 #                                 intro (default intro-320x240-window)
 #   ./tarnovex.sh package         install what is missing, build, and make the
-#                                 Debian package build/tarnovex_*.deb; then
-#                                 apt install ./build/tarnovex_*.deb
+#                                 Debian packages build/tarnovex_*.deb (the
+#                                 intro) and build/libtarnovex-dev_*.deb (the
+#                                 toolkit); then apt install ./build/*.deb
 #   ./tarnovex.sh test            install what is missing, build, and run all
 #                                 tests: the suite, the package (installed,
 #                                 played and removed again), the sanitizer
@@ -77,7 +78,8 @@ play() {
     exec "./$program"
 }
 
-# make_package: builds and makes build/tarnovex_VERSION_ARCH.deb for /usr.
+# make_package: builds and makes build/tarnovex_VERSION_ARCH.deb and
+# build/libtarnovex-dev_VERSION_ARCH.deb for /usr.
 make_package() {
     build "$BUILD" -DCMAKE_INSTALL_PREFIX=/usr -DTARNOVEX_SANITIZE=OFF -DTARNOVEX_FUZZ=OFF &&
         (cd "$BUILD" && cpack -G DEB)
@@ -86,7 +88,8 @@ make_package() {
 package() {
     install_missing "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
     make_package || die "making the package failed"
-    say "Install it with: apt install $(ls "$BUILD"/tarnovex_*.deb)"
+    say "Install the intro with: apt install $(ls "$BUILD"/tarnovex_*.deb)"
+    echo "and the toolkit's development files with: apt install $(ls "$BUILD"/libtarnovex-dev_*.deb)"
 }
 
 # The capture runs from the run folder, where its data files are; a relative
@@ -121,13 +124,16 @@ suite_stage() {
         ctest --test-dir "$BUILD" --output-on-failure -j "$JOBS"
 }
 
-# The package as a user meets it: installed with apt, checked, played from
-# its desktop entry, used by a project of its own, and purged again.
+# The packages as a user meets them: installed with apt, checked, played
+# from the desktop entry, recorded from, used by a project of their own, and
+# purged again. The capture is checked against the show by the build's
+# capture_check_240.
 package_stage() {
-    rm -f "$BUILD"/tarnovex_*.deb
+    rm -f "$BUILD"/tarnovex_*.deb "$BUILD"/libtarnovex-dev_*.deb
     make_package || return 1
-    local debs=("$BUILD"/tarnovex_*.deb)
-    bash "$ROOT/tests/package/package_test.sh" "${debs[0]}" "$ROOT/README.md"
+    local viewer=("$BUILD"/tarnovex_*.deb) dev=("$BUILD"/libtarnovex-dev_*.deb)
+    bash "$ROOT/tests/package/package_test.sh" "$ROOT/README.md" "$BUILD/tests/capture/capture_check_240" \
+        "${viewer[0]}" "${dev[0]}"
 }
 
 # Unit tests with AddressSanitizer and UndefinedBehaviorSanitizer, and one

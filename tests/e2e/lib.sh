@@ -46,18 +46,19 @@ wait_until() {
     done
 }
 
-# start_xvfb DEPTH: a 1024x768 X server on a free display, made current.
+# start_xvfb DEPTH [SIZE]: an X server of SIZE (default 1024x768) on a free
+# display, made current.
 # -noreset: by default the server resets whenever its last client leaves,
 # and a client connecting during the reset (the window manager after a
 # probe) is turned away.
 start_xvfb() {
     local display_file=$E2E_TMP/display
-    Xvfb -displayfd 3 -noreset -screen 0 "1024x768x$1" -nolisten tcp 3>"$display_file" 2>"$E2E_TMP/xvfb.log" &
+    Xvfb -displayfd 3 -noreset -screen 0 "${2:-1024x768}x$1" -nolisten tcp 3>"$display_file" 2>"$E2E_TMP/xvfb.log" &
     E2E_PIDS+=($!)
     wait_until 20 test -s "$display_file" || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
     export DISPLAY=":$(head -n 1 "$display_file")"
     wait_until 20 xdpyinfo >/dev/null 2>&1 || fail "X server $DISPLAY does not answer"
-    note "X server $DISPLAY at depth $1"
+    note "X server $DISPLAY of ${2:-1024x768} at depth $1"
 }
 
 start_window_manager() {
