@@ -50,13 +50,16 @@ note "lintian: ${report:-no errors, no warnings}"
 awk -v RS= -v ORS='\n\n' '!/^Package: libsdl1\.2/' /var/lib/dpkg/status >"$E2E_TMP/status"
 apt-get -s -o Dir::State::status="$E2E_TMP/status" install "$viewer_deb" >"$E2E_TMP/apt-sdl.log" 2>&1 ||
     fail "apt-get -s install: $(tail -n 20 "$E2E_TMP/apt-sdl.log")"
-sdl_choice=$(awk '/^Inst libsdl1\.2/ { print $2, $3 }' "$E2E_TMP/apt-sdl.log" | tr -d '(' | paste -sd ' ')
-grep -q '^Inst libsdl1\.2-compat-shim ' "$E2E_TMP/apt-sdl.log" || fail "apt would not install sdl12-compat: $sdl_choice"
-while read -r package version; do
+# Each line: a package and its version.
+mapfile -t sdl_choice < <(awk '/^Inst libsdl1\.2/ { print $2, substr($3, 2) }' "$E2E_TMP/apt-sdl.log")
+printf '%s\n' "${sdl_choice[@]}" | grep -q '^libsdl1\.2-compat-shim ' ||
+    fail "apt would not install sdl12-compat: ${sdl_choice[*]}"
+for line in "${sdl_choice[@]}"; do
+    read -r package version <<<"$line"
     [[ $package != libsdl1.2debian ]] || dpkg --compare-versions "$version" ge 1.2.50 ||
-        fail "apt would install the classic SDL 1.2: $sdl_choice"
-done < <(awk '/^Inst libsdl1\.2/ { print $2, $3 }' "$E2E_TMP/apt-sdl.log" | tr -d '(')
-note "without SDL 1.2, apt would install: $sdl_choice"
+        fail "apt would install the classic SDL 1.2: ${sdl_choice[*]}"
+done
+note "without SDL 1.2, apt would install: ${sdl_choice[*]}"
 
 for package in "${packages[@]}"; do
     ! installed "$package" || note "$package was installed already: it is replaced, then removed"
