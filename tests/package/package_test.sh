@@ -93,7 +93,7 @@ command=$(entry_key Exec)
 start_xvfb 24 1920x1080
 mkdir "$E2E_TMP/elsewhere"
 # shellcheck disable=SC2086  # the Exec line is a command and its arguments
-(cd "$E2E_TMP/elsewhere" && exec env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy $command) \
+(cd "$E2E_TMP/elsewhere" && exec env -u SDL12COMPAT_WINDOW_SCALING SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy $command) \
     >"$E2E_TMP/intro.out" 2>"$E2E_TMP/intro.err" &
 INTRO_PID=$!
 E2E_PIDS+=("$INTRO_PID")
