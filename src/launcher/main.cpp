@@ -16,6 +16,8 @@
 #include <string>
 #include <string_view>
 
+#include "standard_files/standard_files.h"
+
 namespace {
 
 constexpr int FAILURE = 2;
@@ -63,6 +65,7 @@ int failure(const std::string& what, const std::filesystem::path& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    standard_files_ensure_open();
     const std::optional<Choice> choice = parse(argc, argv);
     if (!choice) {
         std::cerr << USAGE;
