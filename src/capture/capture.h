@@ -30,6 +30,7 @@ struct CaptureOptions {
     int32_t fps = 60;
     int32_t scale = 1;
     bool lossless = false;  // FFV1 + FLAC in Matroska, else H.264 + AAC in MP4
+    std::string data_folder;  // empty: the one found beside the program
 };
 
 enum class CaptureParse { run, help, error };
@@ -40,15 +41,24 @@ enum class CaptureParse { run, help, error };
 CaptureParse capture_parse_args(int argc, char** argv, CaptureOptions* options, std::string* error);
 const char* capture_usage();
 
+// The folder of the running program, its symbolic links resolved.
+std::string capture_own_folder();
+// The folder of the show's data files: the one given with --data, else the
+// installed data folder relative to the program's own folder, else (in the
+// build tree, where they lie beside the programs) the program's own folder.
+std::string capture_data_folder(const CaptureOptions& options);
+
 // Prints "tarnovex-capture: <message>" on standard error, removes the
 // partial file and exits with status 2.
 [[noreturn]] void capture_fail(const std::string& message);
 
 // ---- The recording ----------------------------------------------------------
 
-// Opens the temporary file beside the output, for frames of width x height
-// (before scaling). Fails through capture_fail. Ctrl-C from now on removes
-// the partial file.
+// Checks OUTPUT (taken from the current folder) and opens the temporary file
+// in its folder, for frames of width x height (before scaling). Fails through
+// capture_fail. Every signal that ends the capture from now on removes the
+// partial file. With standard output and error on the same terminal, the
+// scroll text is shown inside the progress bar instead of echoed.
 void capture_begin(const CaptureOptions& options, int32_t width, int32_t height);
 // Adds one presented frame; the previous frame gets silence if no music was
 // mixed for it.

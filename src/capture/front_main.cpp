@@ -3,26 +3,15 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "capture/capture.h"
-
-namespace {
-
-std::string own_folder() {
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) return ".";
-    const std::string self(path, static_cast<size_t>(length));
-    return self.substr(0, self.rfind('/'));
-}
-
-}  // namespace
+#include "standard_files/standard_files.h"
 
 int main(int argc, char** argv) {
+    standard_files_ensure_open();
     CaptureOptions options;
     std::string error;
     switch (capture_parse_args(argc, argv, &options, &error)) {
@@ -30,7 +19,7 @@ int main(int argc, char** argv) {
         case CaptureParse::error: capture_fail(error + " (see tarnovex-capture --help)");
         case CaptureParse::run: break;
     }
-    const std::string program = own_folder() + "/tarnovex-capture-" + std::to_string(options.height);
+    const std::string program = capture_own_folder() + "/tarnovex-capture-" + std::to_string(options.height);
     execv(program.c_str(), argv);
     capture_fail("cannot start " + program + ": " + std::strerror(errno));
 }

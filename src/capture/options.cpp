@@ -1,6 +1,7 @@
 // The capture programs' command line.
 #include <cerrno>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "capture/capture.h"
@@ -27,16 +28,20 @@ bool parse_number(const char* text, int64_t low, int64_t high, int64_t* value) {
 struct NumberOption {
     std::string_view name;
     int64_t low, high;
-    const char* range;
 };
 
 constexpr NumberOption NUMBER_OPTIONS[] = {
-    {"--height", 200, 240, "200 or 240"},
-    {"--passes", 1, MAX_FRAMES / CAPTURE_PASS_FRAMES, "a whole number from 1"},
-    {"--frames", 1, MAX_FRAMES, "a whole number from 1"},
-    {"--fps", 1, 240, "from 1 to 240"},
-    {"--scale", 1, 6, "from 1 to 6"},
+    {"--height", 200, 240},
+    {"--passes", 1, MAX_FRAMES / CAPTURE_PASS_FRAMES},
+    {"--frames", 1, MAX_FRAMES},
+    {"--fps", 1, 240},
+    {"--scale", 1, 6},
 };
+
+std::string allowed_values(const NumberOption& option) {
+    if (option.name == "--height") return "200 or 240";
+    return "a whole number from " + std::to_string(option.low) + " to " + std::to_string(option.high);
+}
 
 class Parser {
   public:
@@ -48,11 +53,14 @@ class Parser {
             if (arg == "--help" || arg == "-h") return CaptureParse::help;
             if (arg == "--lossless") {
                 options_->lossless = true;
+            } else if (arg == "--data") {
+                if (i + 1 == argc || argv[i + 1][0] == '\0') return fail("--data needs a folder");
+                options_->data_folder = argv[++i];
             } else if (const NumberOption* option = number_option(arg)) {
                 int64_t value = 0;
                 if (!parse_number(i + 1 < argc ? argv[i + 1] : nullptr, option->low, option->high, &value) ||
                     (option->name == "--height" && value != 200 && value != 240)) {
-                    return fail(std::string(arg) + " needs " + option->range);
+                    return fail(std::string(arg) + " needs " + allowed_values(*option));
                 }
                 ++i;
                 if (!apply(option->name, value)) return CaptureParse::error;
@@ -125,19 +133,22 @@ CaptureParse capture_parse_args(int argc, char** argv, CaptureOptions* options, 
 
 const char* capture_usage() {
     return "Usage: tarnovex-capture OUTPUT [--height 200|240] [--passes N | --frames N]\n"
-           "                        [--fps N] [--scale K] [--lossless]\n"
-           "Renders the TARNOVEX show with its music into a video file, frame by frame,\n"
-           "from the data files in the current folder.\n"
+           "                        [--fps N] [--scale K] [--lossless] [--data DIR]\n"
+           "Renders the TARNOVEX show with its music into a video file, frame by frame.\n"
            "\n"
            "  OUTPUT        a .mp4 file (H.264 and AAC) or a .mkv file (FFV1 and FLAC,\n"
-           "                lossless)\n"
+           "                lossless), taken from the current folder; an existing file\n"
+           "                is replaced\n"
            "  --height H    screen height, 200 or 240 (default 240)\n"
            "  --passes N    N passes of the show's three parts (default 1)\n"
            "  --frames N    N frames of the show instead; the 64-frame fade follows\n"
            "  --fps N       frames per second of the video, 1 to 240 (default 60)\n"
            "  --scale K     enlarge each frame K times, 1 to 6 (default 1)\n"
            "  --lossless    the lossless codecs; needs a .mkv file\n"
+           "  --data DIR    read the show's data files from DIR (default: the installed\n"
+           "                data folder, or the program's own folder in a build tree)\n"
            "  --help        this text\n"
            "\n"
-           "Exit status: 0 when the file is complete, 2 on an error (no file is left).\n";
+           "Exit status: 0 when the file is complete, 2 on an error (no file is left),\n"
+           "also when a data file is missing or refused.\n";
 }

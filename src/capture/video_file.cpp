@@ -236,7 +236,7 @@ void VideoFile::Parts::encode(AVCodecContext* codec, AVStream* stream, AVFrame* 
         check(received, "encoding failed");
         av_packet_rescale_ts(packet.get(), codec->time_base, stream->time_base);
         packet->stream_index = stream->index;
-        check(av_interleaved_write_frame(format.get(), packet.get()), "cannot write " + settings.path);
+        check(av_interleaved_write_frame(format.get(), packet.get()), "cannot write " + settings.name);
     }
 }
 
@@ -259,13 +259,13 @@ VideoFile::VideoFile(const VideoSettings& settings) : parts_(std::make_unique<Pa
     parts_->open_streams();
     parts_->open_converters();
     AVFormatContext* format = parts_->format.get();
-    check(avio_open(&format->pb, settings.path.c_str(), AVIO_FLAG_WRITE), "cannot write " + settings.path);
+    check(avio_open(&format->pb, settings.path.c_str(), AVIO_FLAG_WRITE), "cannot write " + settings.name);
     AVDictionary* options = nullptr;
     // The index at the front, so players can start before the whole file is in.
     if (!settings.lossless) av_dict_set(&options, "movflags", "+faststart", 0);
     const int written = avformat_write_header(format, &options);
     av_dict_free(&options);
-    check(written, "cannot write " + settings.path);
+    check(written, "cannot write " + settings.name);
 }
 
 VideoFile::~VideoFile() = default;
@@ -296,8 +296,8 @@ void VideoFile::finish() {
     if (const int rest = av_audio_fifo_size(p.fifo.get()); rest > 0) p.encode_audio(rest);
     p.encode(p.video.get(), p.video_stream, nullptr);
     p.encode(p.audio.get(), p.audio_stream, nullptr);
-    check(av_write_trailer(p.format.get()), "cannot write " + p.settings.path);
-    check(avio_closep(&p.format->pb), "cannot write " + p.settings.path);
+    check(av_write_trailer(p.format.get()), "cannot write " + p.settings.name);
+    check(avio_closep(&p.format->pb), "cannot write " + p.settings.name);
 }
 
 }  // namespace capture

@@ -16,6 +16,7 @@ struct VideoFileError : std::runtime_error {
 
 struct VideoSettings {
     std::string path;  // written as is; the caller names and renames it
+    std::string name;  // the file the messages name: the one the user asked for
     int32_t width, height;  // of the frames handed in, before scaling
     int32_t scale;
     int32_t fps;

@@ -2,6 +2,7 @@
 // font built on it, the rotating picture, the scroll layer and the
 // scroller's starting position.
 #include <cstdio>
+#include <vector>
 
 #include "intro/intro.h"
 
@@ -82,6 +83,23 @@ void intro_load_assets() {
 
     scroll_x = frame_width;
     scroll_pos = 0;
+}
+
+const char* intro_refused_picture() {
+    struct Picture {
+        const char* file;
+        int32_t max_width, max_height;
+    };
+    std::vector<Picture> pictures;
+    for (const char* roll : ROLL_FILES) pictures.push_back({roll, ROLL_MAX_WIDTH, ROLL_MAX_HEIGHT});
+    pictures.push_back({FONT_FILE, FONT_MAX_SIZE, FONT_MAX_SIZE});
+    pictures.push_back({ROTOZOOM_FILE, ROTOZOOM_MAX_SIZE, ROTOZOOM_MAX_SIZE});
+    for (const Picture& picture : pictures) {
+        Image* loaded = img_load_pnm_within(picture.file, picture.max_width, picture.max_height);
+        if (!loaded) return picture.file;
+        img_destroy(&loaded);
+    }
+    return nullptr;
 }
 
 void intro_release_assets() {

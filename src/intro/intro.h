@@ -53,6 +53,9 @@ extern int32_t scroll_pos;
 
 void intro_load_assets();
 void intro_release_assets();
+// The first start-up picture the show would not find or would refuse, else
+// null. Each picture is read once and let go.
+const char* intro_refused_picture();
 
 // ---- Music --------------------------------------------------------------
 
@@ -62,6 +65,10 @@ extern MODULE* music_module;
 void music_start();
 void music_update();
 void music_stop();
+// The music file's name when the show would not find it or would refuse it,
+// else null. Loads it once through libmikmod's silent driver, printing
+// nothing; libmikmod is shut down again afterwards.
+const char* music_refused_file();
 
 // ---- Part one: roto-zoom over laser trails ------------------------------
 

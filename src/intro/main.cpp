@@ -1,3 +1,7 @@
 #include "intro/intro.h"
+#include "standard_files/standard_files.h"
 
-int main() { return intro_main(); }
+int main() {
+    standard_files_ensure_open();
+    return intro_main();
+}

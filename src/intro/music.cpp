@@ -5,6 +5,7 @@
 #include <mikmod.h>
 
 #include "intro/intro.h"
+#include "intro/music_file.h"
 
 MODULE* music_module = nullptr;
 
@@ -16,20 +17,7 @@ constexpr int RELOAD_VOICES = 8;
 
 const char* last_mikmod_error() { return MikMod_strerror(MikMod_errno); }
 
-// The module, read from a file opened here so that only a regular file of
-// bounded size reaches the library: a pipe or a device would block its
-// reader. A refused file counts as one that cannot be opened, so the error
-// text is the library's own for a missing file.
-MODULE* load_music(int voices) {
-    std::FILE* file = img_open_data_file(MUSIC_FILE);
-    if (!file) {
-        MikMod_errno = MMERR_OPENING_FILE;
-        return nullptr;
-    }
-    MODULE* module = Player_LoadFP(file, voices, 0);
-    std::fclose(file);
-    return module;
-}
+MODULE* load_music(int voices) { return music_load_file(MUSIC_FILE, voices); }
 
 // Once per process: libmikmod appends a loader to its list without checking
 // whether it is there already, so a second registration links the list into
@@ -68,6 +56,19 @@ void music_start() {
     } else {
         std::fprintf(stderr, "Error loading: %s\n", last_mikmod_error());
     }
+}
+
+const char* music_refused_file() {
+    register_drivers_and_loaders();
+    md_device = MikMod_DriverFromAlias("nosound");
+    const bool started = md_device != 0 && MikMod_Init("") == 0;
+    md_device = 0;
+    if (!started) return MUSIC_FILE;
+    MODULE* module = load_music(FIRST_LOAD_VOICES);
+    const bool loaded = module != nullptr;
+    if (loaded) Player_Free(module);
+    MikMod_Exit();
+    return loaded ? nullptr : MUSIC_FILE;
 }
 
 void music_update() {

@@ -24,6 +24,7 @@
 #include <string_view>
 
 #include "screen/desktop.h"
+#include "standard_files/standard_files.h"
 
 namespace {
 
@@ -133,6 +134,7 @@ int failure(const std::string& what, const std::filesystem::path& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    standard_files_ensure_open();
     const std::optional<Choice> choice = parse(argc, argv);
     if (!choice) {
         std::cerr << USAGE;

@@ -1,6 +1,6 @@
 #!/bin/bash
 # Every way a capture can fail gives one line on standard error, exit status
-# 2, and no file: bad arguments, an unwritable folder, a full disk, Ctrl-C.
+# 2, and no file: bad arguments, an unwritable folder, a full disk, signals.
 #   capture_failures_test.sh RUN_DIR
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
 CAPTURE=$1/tarnovex-capture
@@ -36,17 +36,25 @@ expect_failure 2 "unwritable folder" "$CAPTURE" /proc/a.mkv --frames 5
 # A file size limit of 256 KiB makes the writes fail as on a full disk.
 expect_failure 2 "full disk" bash -c 'ulimit -f 256; exec "$0" "$@"' "$CAPTURE" "$OUT/a.mkv" --frames 200
 
-note "Ctrl-C during a capture"
-"$CAPTURE" "$OUT/a.mkv" >/dev/null 2>&1 &
-PID=$!
-E2E_PIDS+=("$PID")
-# shellcheck disable=SC2016  # expanded by eval, on every try
-wait_until 20 eval '[[ $(find "$OUT" -name ".a.mkv.*" -size +100k) ]]' || fail "no partial file appeared"
-kill -INT "$PID"
-STATUS=0
-wait "$PID" || STATUS=$?
-((STATUS == 130)) || fail "Ctrl-C: exit status $STATUS, expected 130"
-[[ -z $(ls -A "$OUT") ]] || fail "Ctrl-C: left $(ls -A "$OUT")"
+# Every signal whose default action ends a capture, Ctrl-C's SIGINT among
+# them, removes the partial file; SIGXFSZ is ignored, a write error instead.
+# env gives the signals their default action, as in a terminal's foreground,
+# where a script's background job would ignore SIGINT and SIGQUIT.
+ulimit -c 0
+for signal in $(seq 1 64); do
+    case $signal in 9 | 17 | 18 | 19 | 20 | 21 | 22 | 23 | 25 | 28 | 32 | 33) continue ;; esac
+    env --default-signal "$CAPTURE" "$OUT/a.mkv" >/dev/null 2>&1 &
+    PID=$!
+    E2E_PIDS+=("$PID")
+    # shellcheck disable=SC2016  # expanded by eval, on every try
+    wait_until 20 eval '[[ $(find "$OUT" -name ".*" -size +100k) ]]' || fail "no partial file appeared"
+    kill -s "$signal" "$PID"
+    STATUS=0
+    wait "$PID" || STATUS=$?
+    ((STATUS == 128 + signal)) || fail "signal $signal: exit status $STATUS, expected $((128 + signal))"
+    [[ -z $(ls -A "$OUT") ]] || fail "signal $signal: left $(ls -A "$OUT")"
+done
+note "no file left after any of the signals"
 
 "$CAPTURE" --help | grep -q '^Usage: tarnovex-capture OUTPUT' || fail "--help shows no usage"
 note "passed"
