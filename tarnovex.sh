@@ -4,11 +4,10 @@
 #   ./tarnovex.sh play [PROGRAM]  install what is missing, build, and play the
 #                                 intro (default intro-320x240-window)
 #   ./tarnovex.sh package         install what is missing, build, and make the
-#                                 Debian packages build/tarnovex_*.deb (the
-#                                 intro) and build/libtarnovex-dev_*.deb (the
-#                                 toolkit); then apt install ./build/*.deb
+#                                 Debian packages build/tarnovex_*.deb and
+#                                 build/libtarnovex-dev_*.deb (the toolkit)
 #   ./tarnovex.sh test            install what is missing, build, and run all
-#                                 tests: the suite, the package (installed,
+#                                 tests: the suite, the packages (installed,
 #                                 played and removed again), the sanitizer
 #                                 build, fuzzing
 #   ./tarnovex.sh capture FILE [OPTIONS]
