@@ -14,10 +14,11 @@
 // Suspends the program (ASYNCIFY) until the next animation frame. The time
 // from one wake-up to the next wait is the main thread's work for a frame;
 // the page keeps those times.
+// (ASYNCIFY calls this function again when it resumes; only the first call
+// runs the callback.)
 EM_JS(void, web_wait_for_frame, (), {
-    const now = performance.now();
-    if (Module.frameStarted !== undefined) Module.onFrameWork(now - Module.frameStarted);
     Asyncify.handleSleep(function(wakeUp) {
+        if (Module.frameStarted !== undefined) Module.onFrameWork(performance.now() - Module.frameStarted);
         requestAnimationFrame(function() {
             Module.frameStarted = performance.now();
             wakeUp();
@@ -61,10 +62,16 @@ void draw(const Image* image) {
 
 void screen_error() {}
 
-// SDL_Init adds the keyboard listeners to the page.
+// SDL_Init adds the keyboard listeners to the page. Every frame replaces
+// the whole canvas with opaque pixels, so locking the surface need not read
+// the canvas back, nor SDL make the pixels opaque.
 Screen* screen_open() {
     if (open_screen) return open_screen;
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return nullptr;
+    EM_ASM({
+        SDL.defaults.discardOnLock = true;
+        SDL.defaults.opaqueFrontBuffer = false;
+    });
     open_screen = static_cast<Screen*>(std::calloc(1, sizeof(Screen)));
     if (open_screen) screen_set_mode(open_screen, INITIAL_MODE_SIZE, INITIAL_MODE_SIZE);
     return open_screen;

@@ -42,6 +42,7 @@
     }
     document.getElementById('full').addEventListener('click', toggleFullScreen);
     stage.addEventListener('dblclick', toggleFullScreen);
+    stage.addEventListener('click', () => canvas.focus());
 
     // The mix goes to an AudioWorklet in chunks; `position` is the sample
     // the next chunk starts at, in the audio context's time.
@@ -99,6 +100,7 @@
 
     window.Module = {
         canvas,
+        keyboardListeningElement: canvas,
         noInitialRun: true,
         audio,
         print: (text) => console.log(text),
