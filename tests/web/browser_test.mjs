@@ -118,7 +118,7 @@ async function run(url) {
     const browser = await puppeteer.launch({
         executablePath: '/usr/bin/chromium',
         headless: true,
-        args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required', '--window-size=1024,768'],
+        args: ['--no-sandbox', '--window-size=1024,768'],
     });
     try {
         const page = await browser.newPage();
