@@ -19,9 +19,6 @@ EM_JS(void, web_audio_stop, (), { Module.audio.stop(); });
 
 namespace {
 
-// At most a quarter of a second per frame, however long the page was away.
-constexpr int32_t MOST_SECONDS_DIVISOR = 4;
-
 BOOL always_present() { return 1; }
 
 int init_mixer() {
@@ -35,9 +32,13 @@ void exit_mixer() {
     web_audio_stop();
 }
 
+// The longest mix for one frame, however long the page was away: a quarter
+// of a second.
+int32_t longest_mix() { return md_mixfreq / 4; }
+
 void mix() {
     static std::vector<int16_t> samples;
-    const int32_t count = std::clamp(web_audio_wanted(), 0, md_mixfreq / MOST_SECONDS_DIVISOR);
+    const int32_t count = std::clamp(web_audio_wanted(), 0, longest_mix());
     if (count == 0) return;
     samples.resize(static_cast<size_t>(count) * 2);
     VC_WriteBytes(reinterpret_cast<SBYTE*>(samples.data()),

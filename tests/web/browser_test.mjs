@@ -3,16 +3,20 @@
 // order (space moves on), the scroll text in the console, the music running,
 // and after Escape a fade to black and an offer to play again, which plays.
 //
-//   node browser_test.mjs SITE_DIR NATIVE_BUILD_DIR
+//   node browser_test.mjs SITE_DIR NATIVE_BUILD_DIR [firefox]
 // Prints the frame rate, the main thread's work per frame and the sound
-// output it measured.
+// output it measured. With "firefox", Debian's firefox-esr plays the page;
+// its sound needs a sound server (PulseAudio, with a null sink will do).
 import { spawn, execFileSync } from 'node:child_process';
 import { mkdtempSync, writeFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import puppeteer from 'puppeteer-core';
 
-const [site, nativeBuild] = process.argv.slice(2);
+const [site, nativeBuild, browserName] = process.argv.slice(2);
+const LAUNCH = browserName === 'firefox'
+    ? { browser: 'firefox', executablePath: '/usr/bin/firefox-esr' }
+    : { executablePath: '/usr/bin/chromium', args: ['--no-sandbox', '--window-size=1024,768'] };
 const effectCheck = join(nativeBuild, 'tests/e2e/effect_check');
 const picture = join(nativeBuild, 'run/rotoZoom.ppm');
 const work = mkdtempSync(join(tmpdir(), 'tarnovex-web.'));
@@ -115,11 +119,7 @@ async function measure(page) {
 }
 
 async function run(url) {
-    const browser = await puppeteer.launch({
-        executablePath: '/usr/bin/chromium',
-        headless: true,
-        args: ['--no-sandbox', '--window-size=1024,768'],
-    });
+    const browser = await puppeteer.launch({ headless: true, ...LAUNCH });
     try {
         const page = await browser.newPage();
         await page.setViewport({ width: 1024, height: 768 });

@@ -54,7 +54,10 @@
         stats: { played: 0, underruns: 0, peak: 0 },
 
         async start() {
-            if (this.context) return this.context.resume();
+            if (this.context) {
+                this.context.resume();
+                return;
+            }
             this.context = new AudioContext({ sampleRate: SAMPLE_RATE });
             this.rate = this.context.sampleRate;
             if (!this.context.audioWorklet) {
@@ -65,7 +68,9 @@
             this.node = new AudioWorkletNode(this.context, 'tarnovex-feed', { outputChannelCount: [2] });
             this.node.port.onmessage = (event) => { this.stats = event.data; };
             this.node.connect(this.context.destination);
-            await this.context.resume();
+            // Not awaited: where the browser keeps the sound suspended, the
+            // show still runs, and the music joins when the sound may start.
+            this.context.resume();
         },
 
         // Sample frames to mix now to keep the queue LEAD_SECONDS ahead; after
