@@ -8,7 +8,7 @@
 (() => {
     const WIDTH = 320;
     const HEIGHT = location.search === '?200' ? 200 : 240;
-    const SAMPLE_RATE = 44100;
+    const SAMPLE_RATE = 44100;  // the desktop's; libmikmod's rate is 16 bits, too small for 96 kHz
     const LEAD_SECONDS = 0.1;  // how far the mix runs ahead of the speakers
     const KEPT_FRAMES = 4096;
 
