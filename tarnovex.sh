@@ -15,10 +15,15 @@
 #                                 the show into FILE (.mp4 or .mkv); see
 #                                 build/run/tarnovex-capture --help
 #   ./tarnovex.sh bench           build and run the benchmarks
+#   ./tarnovex.sh web [--build-only]
+#                                 install what is missing, build the web
+#                                 edition into build-web/site/ and serve it
+#                                 on http://127.0.0.1:8000/
 #
 # Installing needs root or sudo. TARNOVEX_BUILD chooses the build folder
 # (default ./build; the sanitizer and fuzz builds go beside it with the
-# suffixes -sanitize and -fuzz), TARNOVEX_JOBS the parallel jobs (default 2).
+# suffixes -sanitize, -fuzz and -web), TARNOVEX_JOBS the parallel jobs
+# (default 2). TARNOVEX_NO_WEB=1 leaves the web stage out of the tests.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -33,6 +38,11 @@ BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libsdl1.2-compat-de
 PACKAGE_PACKAGES=(dpkg-dev file)
 TEST_PACKAGES=(netpbm xvfb xdotool openbox imagemagick x11-utils clang libclang-rt-14-dev
     lintian desktop-file-utils appstream pulseaudio pulseaudio-utils ffmpeg)
+# The web edition: the compiler, Debian's libmikmod source unpacked by
+# dpkg-source (dpkg-dev), and the browser of its test. npm comes with some
+# Node.js builds and is installed only where the command is missing.
+WEB_PACKAGES=(emscripten dpkg-dev chromium)
+WEB_PORT=8000
 
 say() { printf '\n=== %s\n' "$*"; }
 die() {
@@ -104,6 +114,38 @@ capture() {
     exec ./tarnovex-capture "$output" "$@"
 }
 
+install_web_packages() {
+    install_missing "${WEB_PACKAGES[@]}"
+    command -v npm >/dev/null || install_missing npm
+}
+
+# build_web: the data files from the native build's tools, libmikmod for
+# WebAssembly, and the site in $BUILD-web/site. Debian's emscripten finds its
+# optimiser's acorn module only through NODE_PATH.
+build_web() {
+    local dir=$BUILD-web
+    export NODE_PATH=/usr/share/nodejs EMSDK_PYTHON=/usr/bin/python3
+    say "Making the data files in $BUILD"
+    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+        cmake --build "$BUILD" -j "$JOBS" --target tarnovex_data || return 1
+    say "Building libmikmod for WebAssembly in $dir/libmikmod"
+    TARNOVEX_JOBS=$JOBS "$ROOT/src/web/build_libmikmod.sh" "$dir/libmikmod" || return 1
+    say "Building the web edition in $dir"
+    emcmake cmake -S "$ROOT" -B "$dir/cmake" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DTARNOVEX_WEB=ON \
+        -DTARNOVEX_DATA_DIR="$BUILD/run" -DTARNOVEX_MIKMOD_DIR="$dir/libmikmod" -DTARNOVEX_SITE_DIR="$dir/site" \
+        -DTARNOVEX_NATIVE_BUILD="$BUILD" &&
+        cmake --build "$dir/cmake" -j "$JOBS"
+}
+
+web() {
+    install_missing "${BUILD_PACKAGES[@]}"
+    install_web_packages
+    build_web || die "the web build failed"
+    [[ ${1:-} == --build-only ]] && return
+    say "Serving $BUILD-web/site at http://127.0.0.1:$WEB_PORT/ (Ctrl-C stops)"
+    exec python3 -m http.server "$WEB_PORT" --bind 127.0.0.1 --directory "$BUILD-web/site"
+}
+
 # Each stage records its result; every stage runs even when one fails.
 RESULTS=()
 FAILED=0
@@ -133,6 +175,16 @@ package_stage() {
     local viewer=("$BUILD"/tarnovex_*.deb) dev=("$BUILD"/libtarnovex-dev_*.deb)
     bash "$ROOT/tests/package/package_test.sh" "$ROOT/README.md" "$BUILD/tests/capture/capture_check_240" \
         "${viewer[0]}" "${dev[0]}"
+}
+
+# The web edition, after the suite stage has built the native programs: its
+# frames against a native capture under node, the page in headless Chromium,
+# and the size budget.
+web_stage() {
+    build_web || return 1
+    say "Installing the browser test's npm packages"
+    (cd "$ROOT/tests/web" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund) &&
+        ctest --test-dir "$BUILD-web/cmake" --output-on-failure -j "$JOBS"
 }
 
 # Unit tests with AddressSanitizer and UndefinedBehaviorSanitizer, and one
@@ -168,8 +220,14 @@ fuzz_stage() {
 
 run_tests() {
     install_missing "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    [[ ${TARNOVEX_NO_WEB:-} == 1 ]] || install_web_packages
     local started=$SECONDS
     stage "build and test suite" suite_stage
+    if [[ ${TARNOVEX_NO_WEB:-} == 1 ]]; then
+        RESULTS+=("web edition: skipped (TARNOVEX_NO_WEB=1)")
+    else
+        stage "web edition" web_stage
+    fi
     stage "Debian package" package_stage
     stage "sanitizers (ASan, UBSan)" sanitize_stage
     stage "fuzzing" fuzz_stage
@@ -199,12 +257,13 @@ play) play "${2:-}" ;;
 package) package ;;
 test) run_tests ;;
 bench) bench ;;
+web) web "${2:-}" ;;
 capture)
     shift
     capture "$@"
     ;;
 *)
-    sed -n '2,21s/^# \{0,1\}//p' "$0"
+    sed -n '2,26s/^# \{0,1\}//p' "$0"
     exit 2
     ;;
 esac

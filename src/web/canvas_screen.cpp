@@ -1,0 +1,157 @@
+// The intro's screen and keyboard in a browser: emscripten's SDL 1.2 draws
+// into the page's canvas, and each presented frame then waits for the
+// browser's next animation frame, so the show's own loops run at the
+// display's refresh rate.
+#include <SDL.h>
+#include <emscripten.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+
+#include "screen/screen.h"
+
+// Suspends the program (ASYNCIFY) until the next animation frame. The time
+// from one wake-up to the next wait is the main thread's work for a frame;
+// the page keeps those times.
+// (ASYNCIFY calls this function again when it resumes; only the first call
+// runs the callback.)
+EM_JS(void, web_wait_for_frame, (), {
+    Asyncify.handleSleep(function(wakeUp) {
+        if (Module.frameStarted !== undefined) Module.onFrameWork(performance.now() - Module.frameStarted);
+        requestAnimationFrame(function() {
+            Module.frameStarted = performance.now();
+            wakeUp();
+        });
+    });
+});
+
+namespace {
+
+constexpr int32_t INITIAL_MODE_SIZE = 256;
+constexpr size_t KEY_BUFFER_SIZE = 8;
+
+Screen* open_screen = nullptr;
+KeyState* open_keys = nullptr;
+SDL_Surface* canvas = nullptr;
+
+bool is_open(const Screen* screen) { return screen && screen == open_screen; }
+
+// The canvas surface holds R, G, B, A bytes; the image holds 0x00RRGGBB.
+uint32_t canvas_pixel(uint32_t pixel) {
+    return 0xFF000000u | ((pixel & 0xFF) << 16) | (pixel & 0xFF00) | ((pixel >> 16) & 0xFF);
+}
+
+// Copies the top-left part of the image that fits, converting each pixel,
+// and shows the canvas.
+void draw(const Image* image) {
+    SDL_LockSurface(canvas);
+    const int32_t width = std::min(image->width, canvas->w);
+    const int32_t height = std::min(image->height, canvas->h);
+    for (int32_t y = 0; y < height; ++y) {
+        const uint32_t* from = image->pixels + static_cast<ptrdiff_t>(y) * image->width;
+        auto* to = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(canvas->pixels) + y * canvas->pitch);
+        std::transform(from, from + width, to, canvas_pixel);
+    }
+    SDL_UnlockSurface(canvas);
+    SDL_Flip(canvas);
+    web_wait_for_frame();
+}
+
+}  // namespace
+
+void screen_error() {}
+
+// SDL_Init adds the keyboard listeners to the page. Every frame replaces
+// the whole canvas with opaque pixels, so locking the surface need not read
+// the canvas back, nor SDL make the pixels opaque.
+Screen* screen_open() {
+    if (open_screen) return open_screen;
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return nullptr;
+    EM_ASM({
+        SDL.defaults.discardOnLock = true;
+        SDL.defaults.opaqueFrontBuffer = false;
+    });
+    open_screen = static_cast<Screen*>(std::calloc(1, sizeof(Screen)));
+    if (open_screen) screen_set_mode(open_screen, INITIAL_MODE_SIZE, INITIAL_MODE_SIZE);
+    return open_screen;
+}
+
+void screen_set_mode(Screen* screen, int32_t width, int32_t height) {
+    if (!is_open(screen) || width < 0 || height < 0) return;
+    SDL_Surface* surface = SDL_SetVideoMode(width, height, 32, SDL_SWSURFACE);
+    if (!surface) return;
+    canvas = surface;
+    screen->width = width;
+    screen->height = height;
+    screen->depth = 32;
+}
+
+void screen_present(Screen* screen, const Image* image) {
+    if (!is_open(screen) || !canvas || !image || !image->pixels) return;
+    if (image->width != screen->width || image->height != screen->height) return;
+    draw(image);
+}
+
+void screen_present_swap(Screen* screen, const Image* image) { screen_present(screen, image); }
+
+void screen_present_blit(Screen* screen, const Image* image) {
+    if (!is_open(screen) || !canvas || !image || !image->pixels) return;
+    draw(image);
+}
+
+// The canvas keeps the last frame: the page shows it until the next start.
+void screen_close(Screen** screen) {
+    if (!screen || !is_open(*screen)) return;
+    std::free(open_screen);
+    open_screen = nullptr;
+    canvas = nullptr;
+    *screen = nullptr;
+}
+
+const char* screen_to_text(const Screen* screen) { return is_open(screen) ? "" : nullptr; }
+Screen* screen_from_text(const char*) { return nullptr; }
+int32_t screen_equal(const Screen* a, const Screen* b) { return a == b && is_open(a); }
+Screen* screen_clone(Screen* screen) { return is_open(screen) ? screen : nullptr; }
+
+KeyState* keys_open() {
+    if (!open_screen) return nullptr;
+    if (open_keys) return open_keys;
+    auto* keys = static_cast<KeyState*>(std::calloc(1, sizeof(KeyState)));
+    auto* buffer = static_cast<uint8_t*>(std::calloc(KEY_BUFFER_SIZE, 1));
+    if (!keys || !buffer) {
+        std::free(keys);
+        std::free(buffer);
+        return nullptr;
+    }
+    keys->buffer = buffer;
+    open_keys = keys;
+    return keys;
+}
+
+// The current key code: the low byte of the last key pressed, 0 after a
+// release, as on the desktop.
+void keys_poll(KeyState* keys) {
+    if (!keys || !keys->buffer) return;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_KEYDOWN) {
+            keys->buffer[0] = static_cast<uint8_t>(event.key.keysym.sym & 0xFF);
+        } else if (event.type == SDL_KEYUP) {
+            keys->buffer[0] = 0;
+        }
+    }
+}
+
+void keys_close(KeyState** keys) {
+    if (!keys || !*keys || *keys != open_keys) return;
+    std::free(open_keys->buffer);
+    std::free(open_keys);
+    open_keys = nullptr;
+    *keys = nullptr;
+}
+
+const char* keys_to_text(const KeyState* keys) { return keys ? "" : nullptr; }
+KeyState* keys_from_text(const char*) { return nullptr; }
+int32_t keys_equal(const KeyState* a, const KeyState* b) { return a && a == b; }
+KeyState* keys_clone(const KeyState*) { return nullptr; }

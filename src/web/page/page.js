@@ -1,0 +1,162 @@
+// The page around the intro: loads the data and the intro of the chosen
+// screen height, starts the show on a click (browsers start sound only
+// after a gesture), scales the canvas to fit with sharp pixels, offers full
+// screen and, after a quit, to play again. window.tarnovex reports the
+// frame times and the sound output for whoever watches (the tests).
+'use strict';
+
+(() => {
+    const WIDTH = 320;
+    const HEIGHT = location.search === '?200' ? 200 : 240;
+    const SAMPLE_RATE = 44100;  // the desktop's; libmikmod's rate is 16 bits, too small for 96 kHz
+    const LEAD_SECONDS = 0.1;  // how far the mix runs ahead of the speakers
+    const KEPT_FRAMES = 4096;
+
+    const stage = document.getElementById('stage');
+    const canvas = document.getElementById('canvas');
+    const cover = document.getElementById('cover');
+    const again = document.getElementById('again');
+    const status = document.getElementById('status');
+    canvas.height = HEIGHT;
+    document.getElementById(`h${HEIGHT}`).style.fontWeight = 'bold';
+
+    // The largest whole number of device pixels per picture pixel that fits;
+    // on a screen smaller than the picture, the largest fraction.
+    function fit() {
+        const ratio = window.devicePixelRatio || 1;
+        const room = Math.min(stage.clientWidth * ratio / WIDTH, stage.clientHeight * ratio / HEIGHT);
+        const scale = (room >= 1 ? Math.floor(room) : room) / ratio;
+        canvas.style.transform = `translate(-50%, -50%) scale(${scale})`;
+    }
+    window.addEventListener('resize', fit);
+    document.addEventListener('fullscreenchange', fit);
+    fit();
+
+    function toggleFullScreen() {
+        if (document.fullscreenElement) {
+            document.exitFullscreen();
+        } else if (stage.requestFullscreen) {
+            stage.requestFullscreen().catch(() => {});
+        }
+        canvas.focus();
+    }
+    document.getElementById('full').addEventListener('click', toggleFullScreen);
+    stage.addEventListener('dblclick', toggleFullScreen);
+    stage.addEventListener('click', () => canvas.focus());
+
+    // The mix goes to an AudioWorklet in chunks; `position` is the sample
+    // the next chunk starts at, in the audio context's time.
+    const audio = {
+        rate: SAMPLE_RATE,
+        context: null,
+        node: null,
+        position: 0,
+        stats: { played: 0, underruns: 0, peak: 0 },
+
+        async start() {
+            if (this.context) {
+                this.context.resume();
+                return;
+            }
+            this.context = new AudioContext({ sampleRate: SAMPLE_RATE });
+            this.rate = this.context.sampleRate;
+            if (!this.context.audioWorklet) {
+                console.warn('TARNOVEX: no AudioWorklet here (the page needs https or localhost): no sound');
+                return;
+            }
+            await this.context.audioWorklet.addModule('audio.js');
+            this.node = new AudioWorkletNode(this.context, 'tarnovex-feed', { outputChannelCount: [2] });
+            this.node.port.onmessage = (event) => { this.stats = event.data; };
+            this.node.connect(this.context.destination);
+            // Not awaited: where the browser keeps the sound suspended, the
+            // show still runs, and the music joins when the sound may start.
+            this.context.resume();
+        },
+
+        // Sample frames to mix now to keep the queue LEAD_SECONDS ahead; after
+        // a stall the mix goes on from what plays now.
+        wanted() {
+            if (!this.node) return 0;
+            const now = Math.round(this.context.currentTime * this.rate);
+            this.position = Math.max(this.position, now);
+            return Math.max(0, now + Math.round(LEAD_SECONDS * this.rate) - this.position);
+        },
+
+        // 16-bit interleaved stereo in, one float array per channel out.
+        send(samples) {
+            const count = samples.length / 2;
+            const left = new Float32Array(count);
+            const right = new Float32Array(count);
+            for (let i = 0; i < count; i++) {
+                left[i] = samples[2 * i] / 32768;
+                right[i] = samples[2 * i + 1] / 32768;
+            }
+            this.node.port.postMessage({ left, right }, [left.buffer, right.buffer]);
+            this.position += count;
+        },
+
+        stop() {
+            if (this.node) this.node.port.postMessage({ stop: true });
+        },
+    };
+
+    const frames = { times: [], work: [] };
+    let ready = false;
+
+    window.Module = {
+        canvas,
+        keyboardListeningElement: canvas,
+        noInitialRun: true,
+        audio,
+        print: (text) => console.log(text),
+        printErr: (text) => console.error(text),
+        onRuntimeInitialized() {
+            ready = true;
+            status.textContent = 'Click to start';
+        },
+        onFrameWork(milliseconds) {
+            frames.times.push(performance.now());
+            frames.work.push(milliseconds);
+            if (frames.times.length > KEPT_FRAMES) {
+                frames.times.shift();
+                frames.work.shift();
+            }
+        },
+        onShowEnded(playAgain) {
+            again.hidden = false;
+            document.getElementById('replay').onclick = () => {
+                again.hidden = true;
+                canvas.focus();
+                audio.start().then(playAgain);
+            };
+        },
+    };
+
+    window.tarnovex = {
+        height: HEIGHT,
+        frames,
+        audio: () => ({ state: audio.context && audio.context.state, rate: audio.rate, ...audio.stats }),
+    };
+
+    cover.addEventListener('click', (event) => {
+        if (!ready || event.target.closest('a')) return;
+        cover.hidden = true;
+        canvas.focus();
+        audio.start()
+            .catch((error) => console.warn('TARNOVEX: no sound:', error))
+            .then(() => window.Module.callMain([]));
+    });
+
+    function load(source) {
+        return new Promise((resolve, reject) => {
+            const script = document.createElement('script');
+            script.src = source;
+            script.onload = resolve;
+            script.onerror = () => reject(new Error(`cannot load ${source}`));
+            document.body.appendChild(script);
+        });
+    }
+    load('tarnovex-data.js')
+        .then(() => load(`tarnovex-${HEIGHT}.js`))
+        .catch((error) => { status.textContent = error.message; });
+})();

@@ -1,0 +1,93 @@
+// A libmikmod output driver that hands the mix to the page's Web Audio
+// output: each MikMod_Update mixes as many samples as the page asks for to
+// keep its queue a little ahead of what the speakers play.
+#include <emscripten.h>
+#include <mikmod.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "web/web.h"
+
+EM_JS(int, web_audio_rate, (), { return Module.audio.rate; });
+EM_JS(int, web_audio_wanted, (), { return Module.audio.wanted(); });
+EM_JS(void, web_audio_send, (const int16_t* samples, int count), {
+    Module.audio.send(HEAP16.subarray(samples >> 1, (samples >> 1) + 2 * count));
+});
+EM_JS(void, web_audio_stop, (), { Module.audio.stop(); });
+
+namespace {
+
+BOOL always_present() { return 1; }
+
+int init_mixer() {
+    md_mixfreq = static_cast<UWORD>(web_audio_rate());
+    md_mode = static_cast<UWORD>((md_mode | DMODE_16BITS | DMODE_STEREO) & ~DMODE_FLOAT);
+    return VC_Init();
+}
+
+void exit_mixer() {
+    VC_Exit();
+    web_audio_stop();
+}
+
+// The longest mix for one frame, however long the page was away: a quarter
+// of a second.
+int32_t longest_mix() { return md_mixfreq / 4; }
+
+void mix() {
+    static std::vector<int16_t> samples;
+    const int32_t count = std::clamp(web_audio_wanted(), 0, longest_mix());
+    if (count == 0) return;
+    samples.resize(static_cast<size_t>(count) * 2);
+    VC_WriteBytes(reinterpret_cast<SBYTE*>(samples.data()),
+                  static_cast<ULONG>(samples.size() * sizeof(int16_t)));
+    web_audio_send(samples.data(), count);
+}
+
+void pause_mixer() {}
+
+int reset_mixer() {
+    VC_Exit();
+    return init_mixer();
+}
+
+MDRIVER web_audio_driver = {
+    nullptr,
+    "Web Audio",
+    "Web Audio output of the page",
+    0,
+    255,
+    "webaudio",
+    "",
+    nullptr,
+    always_present,
+    VC_SampleLoad,
+    VC_SampleUnload,
+    VC_SampleSpace,
+    VC_SampleLength,
+    init_mixer,
+    exit_mixer,
+    reset_mixer,
+    VC_SetNumVoices,
+    VC_PlayStart,
+    VC_PlayStop,
+    mix,
+    pause_mixer,
+    VC_VoiceSetVolume,
+    VC_VoiceGetVolume,
+    VC_VoiceSetFrequency,
+    VC_VoiceGetFrequency,
+    VC_VoiceSetPanning,
+    VC_VoiceGetPanning,
+    VC_VoicePlay,
+    VC_VoiceStop,
+    VC_VoiceStopped,
+    VC_VoiceGetPosition,
+    VC_VoiceRealVolume,
+};
+
+}  // namespace
+
+void web_register_sound_driver() { MikMod_RegisterDriver(&web_audio_driver); }
