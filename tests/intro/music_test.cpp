@@ -264,9 +264,9 @@ TEST(Music, AsylumAndMultiTrackerModulesAreRefusedAndTheSongStillPlays) {
         EXPECT_EQ(errors, "Error loading: Could not open requested file\n");
     }
     const DataFolder folder;
+    EXPECT_EQ(music_refused_file(), nullptr);
     music_start();
     EXPECT_NE(music_module, nullptr);
-    EXPECT_EQ(music_refused_file(), nullptr);
     music_stop();
 }
 
