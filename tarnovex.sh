@@ -89,17 +89,13 @@ package() {
     say "Install it with: apt install $(ls "$BUILD"/tarnovex_*.deb)"
 }
 
-# The capture runs from the run folder, where its data files are; a relative
-# FILE is taken from the folder the command was given in.
+# The capture finds its data files beside itself and takes a relative FILE,
+# like --data DIR, from the folder the command was given in.
 capture() {
     (($#)) || die "capture needs an output file: ./tarnovex.sh capture show.mp4"
-    local output=$1
-    shift
-    [[ $output == /* ]] || output=$PWD/$output
     install_missing "${BUILD_PACKAGES[@]}"
     build "$BUILD" || die "the build failed"
-    cd "$BUILD/run"
-    exec ./tarnovex-capture "$output" "$@"
+    exec "$BUILD/run/tarnovex-capture" "$@"
 }
 
 # Each stage records its result; every stage runs even when one fails.
