@@ -58,4 +58,16 @@ expect_probe show.mp4 v codec_name,width,height,pix_fmt,r_frame_rate,nb_read_fra
     "codec_name=h264 width=640 height=400 pix_fmt=yuv420p r_frame_rate=60/1 nb_read_frames=94"
 expect_probe show.mp4 a codec_name,sample_rate,channels "codec_name=aac sample_rate=44100 channels=2"
 [[ $(ls -A) == show.mp4 ]] || fail "files left beside the video: $(ls -A)"
+rm show.mp4
+
+note "progress bar on a terminal that is also standard output"
+script -qec "$RUN_DIR/tarnovex-capture terminal.mkv --frames 700" /dev/null >"$E2E_TMP/terminal.txt" ||
+    fail "the capture on a terminal failed: $(cat -v "$E2E_TMP/terminal.txt")"
+# Each piece between carriage returns is one whole state of the bar: the
+# scroll text shows inside it, never after it.
+bar_line='^ *[0-9]+/764 frames \[.*\] +[0-9.]+x real time, [0-9]+:[0-9]{2} left'$'\e''\[K$'
+if tr '\r' '\n' <"$E2E_TMP/terminal.txt" | grep -v '^$' | grep -qvE "$bar_line"; then
+    fail "the progress line is broken: $(tr '\r' '\n' <"$E2E_TMP/terminal.txt" | grep -v '^$' | grep -vE "$bar_line" | head -n 3 | cat -v)"
+fi
+grep -q TARNOVEX "$E2E_TMP/terminal.txt" || fail "the bar never showed the scroll text"
 note "passed"
