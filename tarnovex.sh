@@ -101,17 +101,13 @@ package() {
     echo "and the toolkit's development files with: apt install $(ls "$BUILD"/libtarnovex-dev_*.deb)"
 }
 
-# The capture runs from the run folder, where its data files are; a relative
-# FILE is taken from the folder the command was given in.
+# The capture finds its data files beside itself and takes a relative FILE,
+# like --data DIR, from the folder the command was given in.
 capture() {
     (($#)) || die "capture needs an output file: ./tarnovex.sh capture show.mp4"
-    local output=$1
-    shift
-    [[ $output == /* ]] || output=$PWD/$output
     install_missing "${BUILD_PACKAGES[@]}"
     build "$BUILD" || die "the build failed"
-    cd "$BUILD/run"
-    exec ./tarnovex-capture "$output" "$@"
+    exec "$BUILD/run/tarnovex-capture" "$@"
 }
 
 install_web_packages() {

@@ -17,7 +17,7 @@ std::string capture_own_folder() {
 std::string capture_data_folder(const CaptureOptions& options) {
     if (!options.data_folder.empty()) return options.data_folder;
     const std::string own = capture_own_folder();
-    const std::string installed = own + "/" + TARNOVEX_DATA_FROM_PROGRAMS;
+    const std::string installed = (std::filesystem::path(own) / TARNOVEX_DATA_FROM_PROGRAMS).lexically_normal();
     std::error_code error;
     return std::filesystem::is_directory(installed, error) ? installed : own;
 }

@@ -192,10 +192,10 @@ void open_output_folder(const std::string& output) {
 
 // A new hidden file in the output's folder, with the usual permissions.
 void make_temporary() {
-    std::random_device random;
+    std::random_device entropy;
     for (int attempt = 0; attempt < 100; ++attempt) {
         char name[sizeof temporary_name];
-        std::snprintf(name, sizeof name, ".tarnovex-%08x", static_cast<unsigned>(random()));
+        std::snprintf(name, sizeof name, ".tarnovex-%08x", static_cast<unsigned>(entropy()));
         const int fd = openat(output_folder, name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             std::memcpy(temporary_name, name, sizeof name);

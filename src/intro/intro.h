@@ -67,7 +67,7 @@ void music_update();
 void music_stop();
 // The music file's name when the show would not find it or would refuse it,
 // else null. Loads it once through libmikmod's silent driver, printing
-// nothing; libmikmod is shut down again afterwards.
+// nothing, and shuts libmikmod down again: only while no music plays.
 const char* music_refused_file();
 
 // ---- Part one: roto-zoom over laser trails ------------------------------

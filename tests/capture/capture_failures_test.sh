@@ -35,6 +35,31 @@ expect_failure 2 "unwritable folder" "$CAPTURE" /proc/a.mkv --frames 5
 # shellcheck disable=SC2016  # expanded by the inner shell
 # A file size limit of 256 KiB makes the writes fail as on a full disk.
 expect_failure 2 "full disk" bash -c 'ulimit -f 256; exec "$0" "$@"' "$CAPTURE" "$OUT/a.mkv" --frames 200
+grep -qF "cannot write $OUT/a.mkv: " "$E2E_TMP/err" || fail "the full disk's message names another file"
+expect_failure 2 "passes beyond the limit" "$CAPTURE" "$OUT/a.mkv" --passes 33876
+grep -q 'from 1 to 33875' "$E2E_TMP/err" || fail "the range error gives no upper limit"
+mkdir "$E2E_TMP/folder.mkv"
+expect_failure 2 "output is a folder" "$CAPTURE" "$E2E_TMP/folder.mkv" --frames 100000
+
+# The data files of --data DIR: one missing or refused fails the capture
+# before it renders.
+DATA=$E2E_TMP/data
+mkdir "$DATA"
+cp ./*.ppm ./*.pbm ocean.xm "$DATA"
+rm "$DATA/rollc.ppm"
+expect_failure 2 "missing data file" "$CAPTURE" "$OUT/a.mkv" --data "$DATA" --frames 100000
+grep -qF "$DATA/rollc.ppm" "$E2E_TMP/err" || fail "the message does not name the missing file"
+cp rollc.ppm "$DATA"
+printf 'MTM\x10' >"$DATA/ocean.xm"
+head -c 20000 /dev/zero >>"$DATA/ocean.xm"
+expect_failure 2 "refused module" "$CAPTURE" "$OUT/a.mkv" --data "$DATA" --frames 100000
+grep -qF "$DATA/ocean.xm" "$E2E_TMP/err" || fail "the message does not name the module"
+
+# The longest name a file may have works too.
+LONG=$(printf 'x%.0s' {1..250}).mkv
+"$CAPTURE" "$OUT/$LONG" --frames 5 >/dev/null 2>"$E2E_TMP/err" || fail "a long output name: $(cat "$E2E_TMP/err")"
+[[ $(ls -A "$OUT") == "$LONG" ]] || fail "a long output name: left $(ls -A "$OUT")"
+rm "$OUT/$LONG"
 
 # Every signal whose default action ends a capture, Ctrl-C's SIGINT among
 # them, removes the partial file; SIGXFSZ is ignored, a write error instead.
@@ -47,7 +72,7 @@ for signal in $(seq 1 64); do
     PID=$!
     E2E_PIDS+=("$PID")
     # shellcheck disable=SC2016  # expanded by eval, on every try
-    wait_until 20 eval '[[ $(find "$OUT" -name ".*" -size +100k) ]]' || fail "no partial file appeared"
+    wait_until 20 eval '[[ $(find "$OUT" -name ".*" -size +0) ]]' || fail "no partial file appeared"
     kill -s "$signal" "$PID"
     STATUS=0
     wait "$PID" || STATUS=$?

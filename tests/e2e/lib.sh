@@ -70,12 +70,17 @@ start_window_manager() {
 
 # start_intro RUN_DIR PROGRAM: runs the program from its run folder, the
 # music through SDL's dummy sound driver, or through the sound server that
-# libmikmod finds when INTRO_SOUND=server; sets INTRO_PID.
+# libmikmod finds when INTRO_SOUND=server; standard output goes to a file,
+# or is closed when INTRO_STDOUT=closed. Sets INTRO_PID.
 start_intro() {
     local sound=(SDL_AUDIODRIVER=dummy)
     [[ ${INTRO_SOUND:-} == server ]] && sound=(-u SDL_AUDIODRIVER)
-    (cd "$1" && exec env "${sound[@]}" SDL_VIDEODRIVER=x11 "./$2") \
-        >"$E2E_TMP/intro.out" 2>"$E2E_TMP/intro.err" &
+    local output=$E2E_TMP/intro.out
+    [[ ${INTRO_STDOUT:-} == closed ]] && output=/dev/null
+    (
+        [[ ${INTRO_STDOUT:-} == closed ]] && exec >&-
+        cd "$1" && exec env "${sound[@]}" SDL_VIDEODRIVER=x11 "./$2"
+    ) >"$output" 2>"$E2E_TMP/intro.err" &
     INTRO_PID=$!
     E2E_PIDS+=("$INTRO_PID")
 }

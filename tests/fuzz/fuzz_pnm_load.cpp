@@ -1,39 +1,25 @@
 // Fuzzes the file PNM reader through a temporary file. A picture that is read
 // must also come back unchanged through img_save_ppm and the file reader.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "fuzz_checks.h"
+#include "fuzz_files.h"
 #include "img/img.h"
 
 namespace {
 
 // The input file and the written copy, removed when the fuzzer exits.
 struct ScratchFiles {
-    std::string input = path(".pnm");
-    std::string output = path(".ppm");
+    std::string input = scratch_path("fuzz_pnm_load", ".pnm");
+    std::string output = scratch_path("fuzz_pnm_load", ".ppm");
 
     ~ScratchFiles() {
         std::remove(input.c_str());
         std::remove(output.c_str());
     }
-
-    static std::string path(const char* suffix) {
-        const std::string name = "tarnovex_fuzz_pnm_load_" + std::to_string(::getpid()) + suffix;
-        return (std::filesystem::temp_directory_path() / name).string();
-    }
 };
-
-void write_file(const std::string& path, const uint8_t* data, size_t size) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) std::abort();
-    if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
-    std::fclose(file);
-}
 
 void check_ppm_round_trip(const Image* img, const std::string& path) {
     if (img_save_ppm(img, path.c_str()) != 1) std::abort();

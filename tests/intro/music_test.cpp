@@ -7,9 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "data_folder.h"
 #include "fake_screen.h"
@@ -163,6 +166,108 @@ TEST(Music, FailedReloadIsSilentAndLeavesTheShowWithoutMusic) {
         music_stop();
     });
     EXPECT_EQ(errors, "");
+}
+
+// A song without a position to play, with a sample of 32 MiB: taken, it
+// would end at once and be read from disk again on every frame.
+std::vector<uint8_t> song_without_positions() {
+    xm::Module module;
+    module.orders = {0};
+    xm::Pattern pattern;
+    pattern.rows = 1;
+    pattern.cells.assign(module.channels, xm::Cell{});
+    module.patterns = {pattern};
+    xm::Instrument instrument;
+    instrument.sample.data.assign(16u << 20, 1000);
+    module.instruments = {instrument};
+    std::vector<uint8_t> bytes = xm::write_xm(module);
+    constexpr size_t SONG_LENGTH_AT = 64;
+    bytes[SONG_LENGTH_AT] = bytes[SONG_LENGTH_AT + 1] = 0;
+    return bytes;
+}
+
+void put_bytes(std::vector<uint8_t>& bytes, size_t at, const std::vector<uint8_t>& values) {
+    if (bytes.size() < at + values.size()) bytes.resize(at + values.size());
+    std::copy(values.begin(), values.end(), bytes.begin() + static_cast<ptrdiff_t>(at));
+}
+
+void put_text(std::vector<uint8_t>& bytes, size_t at, const std::string& text) {
+    put_bytes(bytes, at, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+// Modules that libmikmod's Asylum and MultiTracker loaders take, each with an
+// index past the end of one of the loader's tables: a note of 200 in an
+// Asylum pattern, a finetune of 200 in a MultiTracker sample.
+std::vector<uint8_t> asylum_module() {
+    std::vector<uint8_t> bytes(0xA66 + 64 * 8 * 4 + 32, 0);
+    put_text(bytes, 0, "ASYLUM Music Format V1.0");
+    put_bytes(bytes, 0x23, {1, 1});                        // one pattern, one order
+    put_bytes(bytes, 0x126 + 23, {64, 0, 32, 0, 0, 0});    // sample 1: volume 64, 32 bytes
+    put_bytes(bytes, 0xA66, {200, 1});                     // the first note
+    return bytes;
+}
+
+std::vector<uint8_t> multitracker_module() {
+    std::vector<uint8_t> bytes;
+    put_text(bytes, 0, "MTM\x10");
+    put_bytes(bytes, 24, {1, 0, 0, 0, 0, 0, 1, 0, 64, 4});  // one track, one sample, four channels
+    put_bytes(bytes, 66 + 22, {32, 0, 0, 0});                // sample 1: 32 bytes
+    put_bytes(bytes, 66 + 34, {200, 64});                    // its finetune and volume
+    const size_t track = 66 + 37 + 128;
+    put_bytes(bytes, track, {24 << 2, 1 << 4});
+    put_bytes(bytes, track + 192, {1, 0});                   // pattern 0 plays track 1
+    bytes.resize(track + 192 + 64 + 32, 0);
+    return bytes;
+}
+
+// Refused at the start with the line of a missing file, so nothing is
+// reloaded, frame after frame; refused as silently at a reload.
+TEST(Music, SongWithoutPositionsIsRefused) {
+    DataFolder folder;
+    const std::vector<uint8_t> empty_song = song_without_positions();
+    folder.write("ocean.xm", empty_song);
+    const std::string start_errors = captured_stderr([] {
+        music_start();
+        EXPECT_EQ(music_module, nullptr);
+        const auto started = std::chrono::steady_clock::now();
+        for (int frame = 0; frame < 60; ++frame) music_update();
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+        EXPECT_EQ(music_module, nullptr);
+        music_stop();
+    });
+    EXPECT_EQ(start_errors, "Error loading: Could not open requested file\n");
+
+    folder.write("ocean.xm", data_test::long_test_module(4));
+    const std::string reload_errors = captured_stderr([&] {
+        music_start();
+        ASSERT_NE(music_module, nullptr);
+        folder.write("ocean.xm", empty_song);
+        force_song_end();
+        music_update();
+        EXPECT_EQ(music_module, nullptr);
+        music_stop();
+    });
+    EXPECT_EQ(reload_errors, "");
+}
+
+// libmikmod's loaders for these two formats read past their tables on a
+// hostile file, so such a file never reaches the library.
+TEST(Music, AsylumAndMultiTrackerModulesAreRefusedAndTheSongStillPlays) {
+    for (const auto& module : {asylum_module(), multitracker_module()}) {
+        DataFolder folder;
+        folder.write("ocean.xm", module);
+        const std::string errors = captured_stderr([] {
+            music_start();
+            EXPECT_EQ(music_module, nullptr);
+            music_stop();
+        });
+        EXPECT_EQ(errors, "Error loading: Could not open requested file\n");
+    }
+    const DataFolder folder;
+    EXPECT_EQ(music_refused_file(), nullptr);
+    music_start();
+    EXPECT_NE(music_module, nullptr);
+    music_stop();
 }
 
 // Shutdown stops the music first, so every frame of the fade is silent.
