@@ -2,12 +2,12 @@
 // output: each MikMod_Update mixes as many samples as the page asks for to
 // keep its queue a little ahead of what the speakers play.
 #include <emscripten.h>
-#include <mikmod.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
+#include "mix_driver/mix_driver.h"
 #include "web/web.h"
 
 EM_JS(int, web_audio_rate, (), { return Module.audio.rate; });
@@ -19,13 +19,7 @@ EM_JS(void, web_audio_stop, (), { Module.audio.stop(); });
 
 namespace {
 
-BOOL always_present() { return 1; }
-
-int init_mixer() {
-    md_mixfreq = static_cast<UWORD>(web_audio_rate());
-    md_mode = static_cast<UWORD>((md_mode | DMODE_16BITS | DMODE_STEREO) & ~DMODE_FLOAT);
-    return VC_Init();
-}
+int init_mixer() { return mix_driver_init(static_cast<UWORD>(web_audio_rate())); }
 
 void exit_mixer() {
     VC_Exit();
@@ -46,47 +40,13 @@ void mix() {
     web_audio_send(samples.data(), count);
 }
 
-void pause_mixer() {}
-
 int reset_mixer() {
     VC_Exit();
     return init_mixer();
 }
 
-MDRIVER web_audio_driver = {
-    nullptr,
-    "Web Audio",
-    "Web Audio output of the page",
-    0,
-    255,
-    "webaudio",
-    "",
-    nullptr,
-    always_present,
-    VC_SampleLoad,
-    VC_SampleUnload,
-    VC_SampleSpace,
-    VC_SampleLength,
-    init_mixer,
-    exit_mixer,
-    reset_mixer,
-    VC_SetNumVoices,
-    VC_PlayStart,
-    VC_PlayStop,
-    mix,
-    pause_mixer,
-    VC_VoiceSetVolume,
-    VC_VoiceGetVolume,
-    VC_VoiceSetFrequency,
-    VC_VoiceGetFrequency,
-    VC_VoiceSetPanning,
-    VC_VoiceGetPanning,
-    VC_VoicePlay,
-    VC_VoiceStop,
-    VC_VoiceStopped,
-    VC_VoiceGetPosition,
-    VC_VoiceRealVolume,
-};
+MDRIVER web_audio_driver =
+    mix_driver("Web Audio", "Web Audio output of the page", "webaudio", init_mixer, reset_mixer, exit_mixer, mix);
 
 }  // namespace
 
