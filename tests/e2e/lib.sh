@@ -79,10 +79,25 @@ start_intro() {
     E2E_PIDS+=("$INTRO_PID")
 }
 
+# fail_intro MESSAGE: fails with the intro's state and the last lines it
+# wrote, so that a failure says what the program itself reported.
+fail_intro() {
+    local state=running status
+    if ! running "$INTRO_PID"; then
+        wait "$INTRO_PID" && status=0 || status=$?
+        state="exited with status $status"
+    fi
+    fail "$1 (the intro $state)
+--- its standard output, last lines:
+$(tail -n 5 "$E2E_TMP/intro.out" 2>/dev/null)
+--- its standard error, last lines:
+$(tail -n 20 "$E2E_TMP/intro.err" 2>/dev/null)"
+}
+
 # Sets WINDOW to the id of the mapped window titled TARNOVEX.
 find_window() {
     find_once() { WINDOW=$(xdotool search --onlyvisible --name '^TARNOVEX$' 2>/dev/null | head -n 1) && [[ -n $WINDOW ]]; }
-    wait_until 30 find_once || fail "no window titled TARNOVEX"
+    wait_until 30 find_once || fail_intro "no window titled TARNOVEX"
     note "window $WINDOW"
 }
 
