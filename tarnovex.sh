@@ -201,7 +201,7 @@ run_tests() {
 
 bench() {
     install_missing "${BUILD_PACKAGES[@]}"
-    build "$BUILD" -DTARNOVEX_BENCH=ON || die "the build failed"
+    build "$BUILD" -DTARNOVEX_BENCH=ON -DTARNOVEX_CAPTURE=ON || die "the build failed"
     local program
     for program in "$BUILD"/bench/bench_*; do
         [[ -x $program && -f $program ]] || continue
