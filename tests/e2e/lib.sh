@@ -94,10 +94,19 @@ $(tail -n 5 "$E2E_TMP/intro.out" 2>/dev/null)
 $(tail -n 20 "$E2E_TMP/intro.err" 2>/dev/null)"
 }
 
+# The intro's own windows (by _NET_WM_PID): id, title and map state.
+intro_windows() {
+    local id
+    for id in $(xdotool search --pid "$INTRO_PID" 2>/dev/null); do
+        xwininfo -id "$id" | awk '/xwininfo:/ { sub(/.*Window id: /, ""); window = $0 } /Map State/ { state = $3 }
+            END { print window ", " state }'
+    done
+}
+
 # Sets WINDOW to the id of the mapped window titled TARNOVEX.
 find_window() {
     find_once() { WINDOW=$(xdotool search --onlyvisible --name '^TARNOVEX$' 2>/dev/null | head -n 1) && [[ -n $WINDOW ]]; }
-    wait_until 30 find_once || fail_intro "no window titled TARNOVEX"
+    wait_until 30 find_once || fail_intro "no window titled TARNOVEX; the intro's windows: $(intro_windows)"
     note "window $WINDOW"
 }
 
