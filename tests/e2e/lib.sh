@@ -60,11 +60,13 @@ start_xvfb() {
     note "X server $DISPLAY at depth $1"
 }
 
+# openbox names itself on the root window before it has finished starting;
+# it runs its --startup command once it manages windows. A window mapped
+# before that could stay unmapped for good.
 start_window_manager() {
-    openbox >"$E2E_TMP/openbox.log" 2>&1 &
+    openbox --startup "touch $E2E_TMP/openbox.ready" >"$E2E_TMP/openbox.log" 2>&1 &
     E2E_PIDS+=($!)
-    wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-    wait_until 20 wm_ready || fail "openbox did not start: $(cat "$E2E_TMP/openbox.log")"
+    wait_until 20 test -e "$E2E_TMP/openbox.ready" || fail "openbox did not start: $(cat "$E2E_TMP/openbox.log")"
 }
 
 # start_intro RUN_DIR PROGRAM: runs the program from its run folder, the
