@@ -1,8 +1,9 @@
 #!/bin/bash
-# Sets up, builds, plays and tests TARNOVEX on Debian 12.
+# Sets up, builds, plays and tests TARNOVEX on Debian 12 or 13.
 #
-#   ./tarnovex.sh play [PROGRAM]  install what is missing, build, and play the
-#                                 intro (default intro-320x240-window)
+#   ./tarnovex.sh play [PROGRAM]  install what building and playing need,
+#                                 build the programs and their data, and play
+#                                 the intro (default intro-320x240-window)
 #   ./tarnovex.sh package         install what is missing, build, and make the
 #                                 Debian packages build/tarnovex_*.deb and
 #                                 build/libtarnovex-dev_*.deb (the toolkit)
@@ -10,6 +11,7 @@
 #                                 tests: the suite, the packages (installed,
 #                                 played and removed again), the sanitizer
 #                                 build, fuzzing
+#   ./tarnovex.sh setup           only install every package the tests need
 #   ./tarnovex.sh capture FILE [OPTIONS]
 #                                 install what is missing, build, and record
 #                                 the show into FILE (.mp4 or .mkv); see
@@ -19,6 +21,7 @@
 #                                 install what is missing, build the web
 #                                 edition into build-web/site/ and serve it
 #                                 on http://127.0.0.1:8000/
+#   ./tarnovex.sh help            show this
 #
 # Installing needs root or sudo. TARNOVEX_BUILD chooses the build folder
 # (default ./build; the sanitizer and fuzz builds go beside it with the
@@ -30,13 +33,15 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 BUILD=${TARNOVEX_BUILD:-$ROOT/build}
 JOBS=${TARNOVEX_JOBS:-2}
 
-BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libsdl1.2-compat-dev libmikmod-dev libxmp-dev
-    libgtest-dev libbenchmark-dev libpixman-1-dev libpng-dev libavcodec-dev libavformat-dev libswscale-dev libswresample-dev
-    libavutil-dev)
+# Every name here is the same on Debian 12 and 13.
+PLAY_PACKAGES=(build-essential cmake ninja-build pkg-config libsdl1.2-compat-dev libmikmod-dev libpng-dev)
+CAPTURE_PACKAGES=(libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev)
+BUILD_PACKAGES=("${PLAY_PACKAGES[@]}" "${CAPTURE_PACKAGES[@]}" libxmp-dev libgtest-dev libbenchmark-dev
+    libpixman-1-dev)
 # CPack's Debian generator works out the dependencies with dpkg-shlibdeps
 # (dpkg-dev) and finds the programs among the files with file.
 PACKAGE_PACKAGES=(dpkg-dev file)
-TEST_PACKAGES=(netpbm xvfb xdotool openbox imagemagick x11-utils clang libclang-rt-14-dev
+TEST_PACKAGES=(netpbm xvfb xdotool openbox imagemagick x11-utils clang libclang-rt-dev
     lintian desktop-file-utils appstream pulseaudio pulseaudio-utils ffmpeg)
 # The web edition: the compiler, Debian's libmikmod source unpacked by
 # dpkg-source (dpkg-dev), and the browser of its test. npm comes with some
@@ -66,19 +71,33 @@ install_missing() {
     "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
 }
 
-# build DIR [CMAKE OPTIONS...]: configures (Ninja, RelWithDebInfo) and builds all.
-build() {
+usage() { sed -n '2,/^set -euo/s/^# \{0,1\}//p' "$0"; }
+
+# configure DIR [CMAKE OPTIONS...]: Ninja, RelWithDebInfo.
+configure() {
     local dir=$1
     shift
     say "Building in $dir"
-    cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" &&
-        cmake --build "$dir" -j "$JOBS"
+    cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+}
+
+# build DIR [CMAKE OPTIONS...]: configures and builds all.
+build() {
+    configure "$@" && cmake --build "$1" -j "$JOBS"
+}
+
+# Only the intro programs and their data files, without the tests, the
+# benchmarks and the capture, and so without their packages.
+build_programs() {
+    local programs=(intro-320x200-window intro-320x240-window intro-320x200-full intro-320x240-full)
+    configure "$BUILD" -DTARNOVEX_TESTS=OFF -DTARNOVEX_CAPTURE=OFF -DTARNOVEX_BENCH=OFF &&
+        cmake --build "$BUILD" -j "$JOBS" --target "${programs[@]}" tarnovex_data
 }
 
 play() {
     local program=${1:-intro-320x240-window}
-    install_missing "${BUILD_PACKAGES[@]}"
-    build "$BUILD" || die "the build failed"
+    install_missing "${PLAY_PACKAGES[@]}"
+    build_programs || die "the build failed"
     [[ -x $BUILD/run/$program ]] || die "no program $program in $BUILD/run"
     [[ -n ${DISPLAY:-}${WAYLAND_DISPLAY:-} ]] || die "no display: play it from a desktop session"
     say "Playing $program: Escape or q quits, space moves on, u i o p set the scroll speed"
@@ -90,7 +109,7 @@ play() {
 # make_package: builds and makes build/tarnovex_VERSION_ARCH.deb and
 # build/libtarnovex-dev_VERSION_ARCH.deb for /usr.
 make_package() {
-    build "$BUILD" -DCMAKE_INSTALL_PREFIX=/usr -DTARNOVEX_SANITIZE=OFF -DTARNOVEX_FUZZ=OFF &&
+    build "$BUILD" -DCMAKE_INSTALL_PREFIX=/usr -DTARNOVEX_SANITIZE=OFF -DTARNOVEX_FUZZ=OFF -DTARNOVEX_CAPTURE=ON &&
         (cd "$BUILD" && cpack -G DEB)
 }
 
@@ -106,7 +125,7 @@ package() {
 capture() {
     (($#)) || die "capture needs an output file: ./tarnovex.sh capture show.mp4"
     install_missing "${BUILD_PACKAGES[@]}"
-    build "$BUILD" || die "the build failed"
+    build "$BUILD" -DTARNOVEX_CAPTURE=ON || die "the build failed"
     exec "$BUILD/run/tarnovex-capture" "$@"
 }
 
@@ -157,7 +176,7 @@ stage() {
 }
 
 suite_stage() {
-    build "$BUILD" -DTARNOVEX_SANITIZE=OFF -DTARNOVEX_FUZZ=OFF &&
+    build "$BUILD" -DTARNOVEX_SANITIZE=OFF -DTARNOVEX_FUZZ=OFF -DTARNOVEX_TESTS=ON -DTARNOVEX_CAPTURE=ON &&
         ctest --test-dir "$BUILD" --output-on-failure -j "$JOBS"
 }
 
@@ -190,7 +209,7 @@ web_stage() {
 # suppressed (tests/lsan.supp).
 sanitize_stage() {
     local dir=$BUILD-sanitize
-    build "$dir" -DTARNOVEX_SANITIZE=ON -DTARNOVEX_FUZZ=OFF -DTARNOVEX_BENCH=OFF &&
+    build "$dir" -DTARNOVEX_SANITIZE=ON -DTARNOVEX_FUZZ=OFF -DTARNOVEX_BENCH=OFF -DTARNOVEX_TESTS=ON -DTARNOVEX_CAPTURE=ON &&
         ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1 \
             LSAN_OPTIONS=suppressions=$ROOT/tests/lsan.supp:print_suppressions=0 \
             UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
@@ -214,9 +233,13 @@ fuzz_stage() {
         ctest --test-dir "$dir" --output-on-failure -j "$JOBS" -L fuzz
 }
 
-run_tests() {
+setup() {
     install_missing "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     [[ ${TARNOVEX_NO_WEB:-} == 1 ]] || install_web_packages
+}
+
+run_tests() {
+    setup
     local started=$SECONDS
     stage "build and test suite" suite_stage
     if [[ ${TARNOVEX_NO_WEB:-} == 1 ]]; then
@@ -239,7 +262,7 @@ run_tests() {
 
 bench() {
     install_missing "${BUILD_PACKAGES[@]}"
-    build "$BUILD" -DTARNOVEX_BENCH=ON || die "the build failed"
+    build "$BUILD" -DTARNOVEX_BENCH=ON -DTARNOVEX_CAPTURE=ON || die "the build failed"
     local program
     for program in "$BUILD"/bench/bench_*; do
         [[ -x $program && -f $program ]] || continue
@@ -252,14 +275,16 @@ case ${1:-} in
 play) play "${2:-}" ;;
 package) package ;;
 test) run_tests ;;
+setup) setup ;;
 bench) bench ;;
 web) web "${2:-}" ;;
 capture)
     shift
     capture "$@"
     ;;
+help | -h | --help) usage ;;
 *)
-    sed -n '2,26s/^# \{0,1\}//p' "$0"
+    usage >&2
     exit 2
     ;;
 esac

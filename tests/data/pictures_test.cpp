@@ -2,6 +2,7 @@
 // tools, and checked for what the effects take from them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <set>

@@ -12,7 +12,7 @@ start_intro "$run_dir" "$program"
 find_window
 
 covers_screen() { [[ $(xwininfo -id "$WINDOW" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }') == 1024x768 ]]; }
-wait_until 20 covers_screen || fail "the window never covered the screen: $(xwininfo -id "$WINDOW" | grep -E 'Width|Height' | tr -s ' \n' ' ')"
+wait_until 20 covers_screen || fail_intro "the window never covered the screen: $(xwininfo -id "$WINDOW" | grep -E 'Width|Height' | tr -s ' \n' ' ')"
 
 # Part two's 20-row bands line up only if the frame is placed and scaled
 # exactly; its black band tops show that.
@@ -21,7 +21,7 @@ unscaled_part_two() {
         "$FRAME_CHECK" unscale "$E2E_TMP/screen.ppm" "$width" "$height" "$E2E_TMP/frame.ppm" >"$E2E_TMP/unscale.log" &&
         [[ $("$FRAME_CHECK" kind "$E2E_TMP/frame.ppm") == multiscroll ]]
 }
-wait_until 30 unscaled_part_two || fail "no screenshot of the scaled part two: $(cat "$E2E_TMP/unscale.log")"
+wait_until 30 unscaled_part_two || fail_intro "no screenshot of the scaled part two: $(cat "$E2E_TMP/unscale.log")"
 note "$(head -n 1 "$E2E_TMP/unscale.log")"
 
 press Escape 0.3

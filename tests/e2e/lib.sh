@@ -61,11 +61,13 @@ start_xvfb() {
     note "X server $DISPLAY of ${2:-1024x768} at depth $1"
 }
 
+# openbox names itself on the root window before it has finished starting;
+# it runs its --startup command once it manages windows. A window mapped
+# before that could stay unmapped for good.
 start_window_manager() {
-    openbox >"$E2E_TMP/openbox.log" 2>&1 &
+    openbox --startup "touch $E2E_TMP/openbox.ready" >"$E2E_TMP/openbox.log" 2>&1 &
     E2E_PIDS+=($!)
-    wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-    wait_until 20 wm_ready || fail "openbox did not start: $(cat "$E2E_TMP/openbox.log")"
+    wait_until 20 test -e "$E2E_TMP/openbox.ready" || fail "openbox did not start: $(cat "$E2E_TMP/openbox.log")"
 }
 
 # start_intro RUN_DIR PROGRAM: runs the program from its run folder, the
@@ -85,10 +87,34 @@ start_intro() {
     E2E_PIDS+=("$INTRO_PID")
 }
 
+# fail_intro MESSAGE: fails with the intro's state and the last lines it
+# wrote, so that a failure says what the program itself reported.
+fail_intro() {
+    local state=running status
+    if ! running "$INTRO_PID"; then
+        wait "$INTRO_PID" && status=0 || status=$?
+        state="exited with status $status"
+    fi
+    fail "$1 (the intro $state)
+--- its standard output, last lines:
+$(tail -n 5 "$E2E_TMP/intro.out" 2>/dev/null)
+--- its standard error, last lines:
+$(tail -n 20 "$E2E_TMP/intro.err" 2>/dev/null)"
+}
+
+# The intro's own windows (by _NET_WM_PID): id, title and map state.
+intro_windows() {
+    local id
+    for id in $(xdotool search --pid "$INTRO_PID" 2>/dev/null); do
+        xwininfo -id "$id" | awk '/xwininfo:/ { sub(/.*Window id: /, ""); window = $0 } /Map State/ { state = $3 }
+            END { print window ", " state }'
+    done
+}
+
 # Sets WINDOW to the id of the mapped window titled TARNOVEX.
 find_window() {
     find_once() { WINDOW=$(xdotool search --onlyvisible --name '^TARNOVEX$' 2>/dev/null | head -n 1) && [[ -n $WINDOW ]]; }
-    wait_until 30 find_once || fail "no window titled TARNOVEX"
+    wait_until 30 find_once || fail_intro "no window titled TARNOVEX; the intro's windows: $(intro_windows)"
     note "window $WINDOW"
 }
 

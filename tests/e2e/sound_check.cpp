@@ -3,7 +3,8 @@
 // output and the format the test records in. Times are in seconds; sound is
 // looked at in 10 ms blocks, and a block whose loudest sample is at most
 // SILENCE is silent.
-//   sound_check render SONG OUT      libmikmod's own render of one play of SONG
+//   sound_check render SONG          libmikmod's own render of one play of SONG
+//                                    into music.raw in the current folder
 //   sound_check song FILE            prints the song's first sound, the end of
 //                                    its last sound, and its longest inner rest
 //   sound_check first FILE FROM      prints when sound is first heard from FROM
@@ -28,13 +29,14 @@ constexpr int BLOCK = RATE / 100;
 constexpr double BLOCK_SECONDS = 0.01;
 constexpr int SILENCE = 64;
 
-int render(const char* song, const char* out) {
+// The raw driver writes its default file: libmikmod 3.3.12 and later garble
+// a "file=" name.
+int render(const char* song) {
     MikMod_RegisterAllDrivers();
     MikMod_RegisterAllLoaders();
     md_device = MikMod_DriverFromAlias(const_cast<char*>("raw"));
     md_mode |= DMODE_SOFT_MUSIC;
-    const std::string file = std::string("file=") + out;
-    if (md_device == 0 || MikMod_Init(file.c_str()) != 0) {
+    if (md_device == 0 || MikMod_Init("") != 0) {
         std::fprintf(stderr, "no raw output: %s\n", MikMod_strerror(MikMod_errno));
         return 1;
     }
@@ -97,7 +99,7 @@ int song(const std::vector<int>& peaks) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: sound_check render SONG OUT | song FILE | first FILE FROM | gap FILE FROM TO | "
+    std::fprintf(stderr, "usage: sound_check render SONG | song FILE | first FILE FROM | gap FILE FROM TO | "
                          "peak FILE FROM TO\n");
     return 2;
 }
@@ -106,7 +108,7 @@ int usage() {
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "render" && argc == 4) return render(argv[2], argv[3]);
+    if (command == "render" && argc == 3) return render(argv[2]);
     if (argc < 3) return usage();
     const std::vector<int> peaks = block_peaks(argv[2]);
     if (command == "song" && argc == 3) return song(peaks);

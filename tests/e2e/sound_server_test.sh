@@ -60,7 +60,8 @@ play_and_record() {
 # check_music NAME SONG: the recording against libmikmod's render of SONG.
 check_music() {
     local record=$E2E_TMP/$1.raw song_first song_last song_rest song_length heard gap allowed fade_peak
-    "$sound_check" render "$2" "$E2E_TMP/$1.song.raw" || fail "libmikmod cannot render $2"
+    (cd "$E2E_TMP" && "$sound_check" render "$2") || fail "libmikmod cannot render $2"
+    mv "$E2E_TMP/music.raw" "$E2E_TMP/$1.song.raw"
     read -r song_first song_last song_rest < <("$sound_check" song "$E2E_TMP/$1.song.raw")
     song_length=$(awk -v s="$(stat -c %s "$E2E_TMP/$1.song.raw")" -v r=$BYTES_PER_SECOND 'BEGIN { print s / r }')
     # Across a reload the rest is the song's silent end and its silent start.

@@ -3,6 +3,7 @@
 // apart by what only its part draws.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <utility>
