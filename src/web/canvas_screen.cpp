@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "screen/screen.h"
+#include "screen/screen_state.h"
 
 // Suspends the program (ASYNCIFY) until the next animation frame. The time
 // from one wake-up to the next wait is the main thread's work for a frame;
@@ -29,10 +30,8 @@ EM_JS(void, web_wait_for_frame, (), {
 namespace {
 
 constexpr int32_t INITIAL_MODE_SIZE = 256;
-constexpr size_t KEY_BUFFER_SIZE = 8;
 
 Screen* open_screen = nullptr;
-KeyState* open_keys = nullptr;
 SDL_Surface* canvas = nullptr;
 
 bool is_open(const Screen* screen) { return screen && screen == open_screen; }
@@ -114,44 +113,6 @@ Screen* screen_from_text(const char*) { return nullptr; }
 int32_t screen_equal(const Screen* a, const Screen* b) { return a == b && is_open(a); }
 Screen* screen_clone(Screen* screen) { return is_open(screen) ? screen : nullptr; }
 
-KeyState* keys_open() {
-    if (!open_screen) return nullptr;
-    if (open_keys) return open_keys;
-    auto* keys = static_cast<KeyState*>(std::calloc(1, sizeof(KeyState)));
-    auto* buffer = static_cast<uint8_t*>(std::calloc(KEY_BUFFER_SIZE, 1));
-    if (!keys || !buffer) {
-        std::free(keys);
-        std::free(buffer);
-        return nullptr;
-    }
-    keys->buffer = buffer;
-    open_keys = keys;
-    return keys;
-}
-
-// The current key code: the low byte of the last key pressed, 0 after a
-// release, as on the desktop.
-void keys_poll(KeyState* keys) {
-    if (!keys || !keys->buffer) return;
-    SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-        if (event.type == SDL_KEYDOWN) {
-            keys->buffer[0] = static_cast<uint8_t>(event.key.keysym.sym & 0xFF);
-        } else if (event.type == SDL_KEYUP) {
-            keys->buffer[0] = 0;
-        }
-    }
-}
-
-void keys_close(KeyState** keys) {
-    if (!keys || !*keys || *keys != open_keys) return;
-    std::free(open_keys->buffer);
-    std::free(open_keys);
-    open_keys = nullptr;
-    *keys = nullptr;
-}
-
-const char* keys_to_text(const KeyState* keys) { return keys ? "" : nullptr; }
-KeyState* keys_from_text(const char*) { return nullptr; }
-int32_t keys_equal(const KeyState* a, const KeyState* b) { return a && a == b; }
-KeyState* keys_clone(const KeyState*) { return nullptr; }
+// The keyboard is the desktop's (src/screen/keys.cpp): emscripten's SDL
+// delivers the page's key events with the desktop's key codes.
+bool screen_detail::screen_is_open() { return open_screen != nullptr; }
