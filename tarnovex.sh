@@ -205,8 +205,8 @@ web_stage() {
 # Unit tests with AddressSanitizer and UndefinedBehaviorSanitizer, and one
 # pass of the real windowed program's show under Xvfb (label
 # sanitized_show); any report ends the test with a failure. The other
-# end-to-end tests are left out. Leaks inside SDL and libdbus themselves are
-# suppressed (tests/lsan.supp).
+# end-to-end tests are left out. Leaks inside SDL, libdbus and Mesa's GLX
+# themselves are suppressed (tests/lsan.supp).
 sanitize_stage() {
     local dir=$BUILD-sanitize
     build "$dir" -DTARNOVEX_SANITIZE=ON -DTARNOVEX_FUZZ=OFF -DTARNOVEX_BENCH=OFF -DTARNOVEX_TESTS=ON -DTARNOVEX_CAPTURE=ON &&
