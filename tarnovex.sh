@@ -17,6 +17,10 @@
 #                                 the show into FILE (.mp4 or .mkv); see
 #                                 build/run/tarnovex-capture --help
 #   ./tarnovex.sh bench           build and run the benchmarks
+#   ./tarnovex.sh fuzz [SECONDS]  install what is missing, build the libFuzzer
+#                                 targets and run each for SECONDS (default
+#                                 30); the corpus each grows is kept in
+#                                 build-fuzz/ and the next run goes on from it
 #   ./tarnovex.sh web [--build-only]
 #                                 install what is missing, build the web
 #                                 edition into build-web/site/ and serve it
@@ -24,9 +28,11 @@
 #   ./tarnovex.sh help            show this
 #
 # Installing needs root or sudo. TARNOVEX_BUILD chooses the build folder
-# (default ./build; the sanitizer and fuzz builds go beside it with the
-# suffixes -sanitize, -fuzz and -web), TARNOVEX_JOBS the parallel jobs
-# (default 2). TARNOVEX_NO_WEB=1 leaves the web stage out of the tests.
+# (default ./build; the sanitizer, fuzz and web builds go beside it with the
+# suffixes -sanitize, -fuzz and -web, and Debian's libmikmod source, which
+# the web and fuzz builds share, with -libmikmod-source), TARNOVEX_JOBS the
+# parallel jobs (default 2). TARNOVEX_NO_WEB=1 leaves the web stage out of
+# the tests.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -41,7 +47,10 @@ BUILD_PACKAGES=("${PLAY_PACKAGES[@]}" "${CAPTURE_PACKAGES[@]}" libxmp-dev libgte
 # CPack's Debian generator works out the dependencies with dpkg-shlibdeps
 # (dpkg-dev) and finds the programs among the files with file.
 PACKAGE_PACKAGES=(dpkg-dev file)
-TEST_PACKAGES=(netpbm xvfb xdotool openbox imagemagick x11-utils clang libclang-rt-dev
+# The fuzz targets: clang with libFuzzer, and Debian's libmikmod source
+# unpacked by dpkg-source (dpkg-dev) for an instrumented build of it.
+FUZZ_PACKAGES=(clang libclang-rt-dev dpkg-dev)
+TEST_PACKAGES=(netpbm xvfb xdotool openbox imagemagick x11-utils "${FUZZ_PACKAGES[@]}"
     lintian desktop-file-utils appstream pulseaudio pulseaudio-utils ffmpeg)
 # The web edition: the compiler, Debian's libmikmod source unpacked by
 # dpkg-source (dpkg-dev), and the browser of its test. npm comes with some
@@ -129,6 +138,12 @@ capture() {
     exec "$BUILD/run/tarnovex-capture" "$@"
 }
 
+# libmikmod_source: fetches Debian's libmikmod source once for the web and
+# fuzz builds and prints the folder it is unpacked in.
+libmikmod_source() {
+    "$ROOT/tools/libmikmod_source.sh" "$BUILD-libmikmod-source"
+}
+
 install_web_packages() {
     install_missing "${WEB_PACKAGES[@]}"
     command -v npm >/dev/null || install_missing npm
@@ -144,7 +159,9 @@ build_web() {
     cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
         cmake --build "$BUILD" -j "$JOBS" --target tarnovex_data || return 1
     say "Building libmikmod for WebAssembly in $dir/libmikmod"
-    TARNOVEX_JOBS=$JOBS "$ROOT/src/web/build_libmikmod.sh" "$dir/libmikmod" || return 1
+    local source
+    source=$(libmikmod_source) &&
+        TARNOVEX_JOBS=$JOBS "$ROOT/src/web/build_libmikmod.sh" "$source" "$dir/libmikmod" || return 1
     say "Building the web edition in $dir"
     emcmake cmake -S "$ROOT" -B "$dir/cmake" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DTARNOVEX_WEB=ON \
         -DTARNOVEX_DATA_DIR="$BUILD/run" -DTARNOVEX_MIKMOD_DIR="$dir/libmikmod" -DTARNOVEX_SITE_DIR="$dir/site" \
@@ -216,12 +233,22 @@ sanitize_stage() {
             ctest --test-dir "$dir" --output-on-failure -j "$JOBS" -LE 'e2e|fuzz'
 }
 
-# The libFuzzer targets, built with clang; each runs for 30 s.
+# fuzz_stage [SECONDS]: the libFuzzer targets, built with clang, each run
+# for SECONDS (default 30). The music's target links libmikmod built from
+# Debian's source with the same instruments; where the archive does not
+# serve that source, it links the system's library instead, and says so.
 fuzz_stage() {
-    local dir=$BUILD-fuzz targets
+    local dir=$BUILD-fuzz seconds=${1:-30} source targets
+    say "Fetching Debian's libmikmod source for the instrumented build"
+    if ! source=$(libmikmod_source); then
+        echo "tarnovex: Debian's libmikmod source package could not be fetched;" \
+            "fuzz_music_load tests with the system's uninstrumented libmikmod" >&2
+        source=
+    fi
     say "Configuring the fuzz targets in $dir"
     cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNOVEX_FUZZ=ON \
-        -DCMAKE_CXX_COMPILER=clang++ -DTARNOVEX_BENCH=OFF || return 1
+        -DCMAKE_CXX_COMPILER=clang++ -DTARNOVEX_BENCH=OFF -DTARNOVEX_FUZZ_SECONDS="$seconds" \
+        -DTARNOVEX_FUZZ_MIKMOD_SOURCE="$source" || return 1
     # Each fuzz test is named after its target.
     targets=$(ctest --test-dir "$dir" -N -L fuzz | awk '/Test +#/ { print $3 }')
     [[ -n $targets ]] || {
@@ -231,6 +258,13 @@ fuzz_stage() {
     # shellcheck disable=SC2086  # one target per word
     cmake --build "$dir" -j "$JOBS" --target $targets &&
         ctest --test-dir "$dir" --output-on-failure -j "$JOBS" -L fuzz
+}
+
+fuzz() {
+    local seconds=${1:-30}
+    [[ $seconds =~ ^[1-9][0-9]*$ ]] || die "fuzz takes a number of seconds: ./tarnovex.sh fuzz 600"
+    install_missing "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
+    fuzz_stage "$seconds" || die "fuzzing failed"
 }
 
 setup() {
@@ -277,6 +311,7 @@ package) package ;;
 test) run_tests ;;
 setup) setup ;;
 bench) bench ;;
+fuzz) fuzz "${2:-}" ;;
 web) web "${2:-}" ;;
 capture)
     shift
