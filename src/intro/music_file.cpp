@@ -1,5 +1,6 @@
 #include "intro/music_file.h"
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -9,22 +10,81 @@
 namespace {
 
 // The music code registers every loader of libmikmod, so that any module the
-// library can play serves as the tune. Two of those loaders index fixed
-// tables with bytes of the file unchecked: the Asylum loader a 96-entry
-// period table with a note up to 255, the MultiTracker loader a 16-entry
-// finetune table with a value up to 255. A hostile file makes them read
-// past the tables, so a file either of them would take (the signatures their
-// tests look for at the start) is refused before the library sees it.
-constexpr std::string_view UNSAFE_SIGNATURES[] = {"ASYLUM Music Format V1.0", "MTM"};
+// library can play serves as the tune. Some of those loaders read past their
+// buffers on a hostile file, so a file one of them would take is refused
+// before the library sees it, told by the bytes the loader's own test looks
+// at near the start.
+constexpr size_t HEAD_BYTES = 512;
+using Head = std::array<unsigned char, HEAD_BYTES>;
 
-bool starts_with_unsafe_signature(std::FILE* file) {
-    char start[32] = {};
-    const size_t got = std::fread(start, 1, sizeof start, file);
-    std::rewind(file);
-    for (std::string_view signature : UNSAFE_SIGNATURES) {
-        if (got >= signature.size() && std::memcmp(start, signature.data(), signature.size()) == 0) return true;
+bool has_text(const Head& head, size_t at, std::string_view text) {
+    return std::memcmp(head.data() + at, text.data(), text.size()) == 0;
+}
+
+unsigned le16(const Head& head, size_t at) { return head[at] | head[at + 1] << 8; }
+
+// The Asylum loader indexes a 96-entry period table with a note up to 255,
+// the MultiTracker loader a 16-entry finetune table with a value up to 255.
+bool is_asylum_or_multitracker(const Head& head) {
+    return has_text(head, 0, "ASYLUM Music Format V1.0") || has_text(head, 0, "MTM");
+}
+
+// The DSIK loader copies as many orders as the song says, up to 65535, out
+// of a table of 128.
+bool is_dsik(const Head& head) { return has_text(head, 0, "RIFF") && has_text(head, 8, "DSMF"); }
+
+// An Impulse Tracker module may embed a MIDI configuration (from format
+// 2.16 on, flagged in its header); the loader reads each of its 32-byte
+// strings as if it ended in a zero and runs past the end when it does not.
+bool is_impulse_tracker_with_midi(const Head& head) {
+    constexpr size_t FORMAT_AT = 0x2A, SPECIAL_AT = 0x2E;
+    constexpr unsigned MIDI_FORMAT = 0x216, MIDI_EMBEDDED = 8;
+    return has_text(head, 0, "IMPM") && le16(head, FORMAT_AT) >= MIDI_FORMAT &&
+           (le16(head, SPECIAL_AT) & MIDI_EMBEDDED) != 0;
+}
+
+// Composer 669: the player slides a note's pitch up without a bound, until
+// the mixer steps past the end of a looped sample. The library's first
+// loader takes any file that passes these checks of its header.
+bool is_composer_669(const Head& head) {
+    constexpr size_t COUNTS_AT = 110, ORDERS_AT = 113, TEMPOS_AT = ORDERS_AT + 128, BREAKS_AT = TEMPOS_AT + 128;
+    if (!has_text(head, 0, "if") && !has_text(head, 0, "JN")) return false;
+    if (head[COUNTS_AT] > 64 || head[COUNTS_AT + 1] > 128 || head[COUNTS_AT + 2] > 127) return false;
+    for (size_t i = 0; i < 128; ++i) {
+        if (head[ORDERS_AT + i] >= 0x80 && head[ORDERS_AT + i] != 0xFF) return false;
+        if (head[TEMPOS_AT + i] == 0 || head[TEMPOS_AT + i] > 32) return false;
+        if (head[BREAKS_AT + i] > 0x3F) return false;
     }
-    return false;
+    return true;
+}
+
+// Containers the library opens before its loaders look: a module packed by
+// MMCMP is unpacked and handed to every loader, an Unreal package's music to
+// the loader of its format. Either would carry a module refused above past
+// these checks.
+bool is_container(const Head& head) {
+    return has_text(head, 0, "ziRCONia") || has_text(head, 0, "\xC1\x83\x2A\x9E");
+}
+
+bool is_refused(std::FILE* file) {
+    Head head{};
+    std::fread(head.data(), 1, head.size(), file);
+    std::rewind(file);
+    return is_asylum_or_multitracker(head) || is_dsik(head) || is_impulse_tracker_with_midi(head) ||
+           is_composer_669(head) || is_container(head);
+}
+
+// A song without a position to play ends as soon as it starts, and the show
+// would then read the file again on every frame. The player trusts every
+// position to name one of the song's patterns, which some loaders (STMIK's,
+// UltraTracker's) leave unchecked, and reads past its pattern tables when
+// one does not.
+bool is_playable(const MODULE& module) {
+    if (module.numpos == 0) return false;
+    for (int position = 0; position < module.numpos; ++position) {
+        if (module.positions[position] >= module.numpat) return false;
+    }
+    return true;
 }
 
 MODULE* refuse() {
@@ -37,15 +97,13 @@ MODULE* refuse() {
 MODULE* music_load_file(const char* path, int voices) {
     std::FILE* file = img_open_data_file(path);
     if (!file) return refuse();
-    if (starts_with_unsafe_signature(file)) {
+    if (is_refused(file)) {
         std::fclose(file);
         return refuse();
     }
     MODULE* module = Player_LoadFP(file, voices, 0);
     std::fclose(file);
-    // A song without a position to play ends as soon as it starts, and the
-    // show would then read the file again on every frame.
-    if (module && module->numpos == 0) {
+    if (module && !is_playable(*module)) {
         Player_Free(module);
         return refuse();
     }

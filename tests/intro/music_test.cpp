@@ -220,6 +220,114 @@ std::vector<uint8_t> multitracker_module() {
     return bytes;
 }
 
+// A DSIK module whose song says it has 16384 orders, for a table of 128.
+std::vector<uint8_t> dsik_module() {
+    std::vector<uint8_t> bytes;
+    put_text(bytes, 0, "RIFF");
+    put_text(bytes, 8, "DSMFSONG");
+    put_bytes(bytes, 16, {192, 0, 0, 0});
+    put_bytes(bytes, 20 + 36, {0x00, 0x40, 0, 0, 0, 0, 4, 0, 64, 64, 6, 125});  // orders, samples, patterns, tracks
+    bytes.resize(20 + 192, 0);
+    put_bytes(bytes, 4, {static_cast<uint8_t>(bytes.size() - 8), 0, 0, 0});
+    return bytes;
+}
+
+// An Impulse Tracker module that embeds a MIDI configuration whose strings
+// fill all their 32 bytes, with no zero to end them.
+std::vector<uint8_t> impulse_tracker_midi_module() {
+    std::vector<uint8_t> bytes;
+    put_text(bytes, 0, "IMPM");
+    put_bytes(bytes, 0x20, {1, 0, 0, 0, 0, 0, 0, 0, 0x16, 0x02, 0x16, 0x02, 0, 0, 8, 0});
+    put_bytes(bytes, 0x30, {128, 48, 6, 125});
+    bytes.resize(0xC0, 32);
+    put_bytes(bytes, 0xC0, {0xFF, 0, 0});                 // the one order, then the configuration
+    bytes.resize(0xC3 + 0x120 + (16 + 128) * 32, '-');
+    return bytes;
+}
+
+void put_le32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
+    put_bytes(bytes, at, {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+                          static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)});
+}
+
+// `module` packed by MMCMP as one stored (uncompressed) block.
+std::vector<uint8_t> mmcmp_packed(const std::vector<uint8_t>& module) {
+    const auto size = static_cast<uint32_t>(module.size());
+    std::vector<uint8_t> bytes;
+    put_text(bytes, 0, "ziRCONia");
+    put_bytes(bytes, 8, {14, 0, 0x10, 0x13, 1, 0});      // header size, version, one block
+    put_le32(bytes, 14, size);
+    put_le32(bytes, 18, 24);                               // the block table
+    put_le32(bytes, 24, 28);                               // the block
+    put_le32(bytes, 28, size);
+    put_le32(bytes, 32, size);
+    put_bytes(bytes, 40, {1, 0, 0, 0, 0, 0, 0, 0});      // one sub-block, stored
+    put_le32(bytes, 52, size);
+    bytes.insert(bytes.end(), module.begin(), module.end());
+    return bytes;
+}
+
+// Unreal's compact index of a value below 8192: six bits, then seven.
+std::vector<uint8_t> compact_index(uint32_t value) {
+    return {static_cast<uint8_t>(0x40 | (value & 0x3F)), static_cast<uint8_t>(value >> 6)};
+}
+
+// An Unreal package (version 61) whose one export is `module`, of the type
+// named "IT".
+std::vector<uint8_t> unreal_package(const std::vector<uint8_t>& module) {
+    constexpr uint32_t NAMES_AT = 64, EXPORTS_AT = 72, OBJECT_AT = 92;
+    std::vector<uint8_t> bytes;
+    put_bytes(bytes, 0, {0xC1, 0x83, 0x2A, 0x9E, 61});
+    put_le32(bytes, 12, 1);
+    put_le32(bytes, 16, NAMES_AT);
+    put_le32(bytes, 20, 1);
+    put_le32(bytes, 24, EXPORTS_AT);
+    put_text(bytes, NAMES_AT, "IT");
+    const auto module_size = static_cast<uint32_t>(module.size());
+    put_bytes(bytes, EXPORTS_AT + 11, compact_index(module_size + 4));
+    put_bytes(bytes, EXPORTS_AT + 13, compact_index(OBJECT_AT));
+    put_bytes(bytes, OBJECT_AT + 2, compact_index(module_size));
+    bytes.insert(bytes.end(), module.begin(), module.end());
+    return bytes;
+}
+
+// An UltraTracker module whose second position names pattern 200 of its one.
+std::vector<uint8_t> ultratracker_module_with_missing_pattern() {
+    std::vector<uint8_t> bytes;
+    put_text(bytes, 0, "MAS_UTrack_V004");
+    put_bytes(bytes, 47, {0, 1});                          // no text, one sample
+    put_bytes(bytes, 49 + 44 + 12, {32, 0, 0, 0, 64, 0, 0xAB, 0x20});  // 32 bytes, volume 64
+    const size_t orders = 49 + 66;
+    put_bytes(bytes, orders, {0, 200});
+    put_bytes(bytes, orders + 2, std::vector<uint8_t>(254, 0xFF));
+    put_bytes(bytes, orders + 256, {3, 0, 0, 15, 0, 15});  // four channels, one pattern
+    for (int channel = 0; channel < 4; ++channel) put_bytes(bytes, bytes.size(), {0xFC, 64, 0, 0, 0, 0, 0});
+    bytes.resize(bytes.size() + 32, 0);
+    return bytes;
+}
+
+// A Composer 669 module whose one sample loops and whose first channel
+// slides its note up on every row, at tempo 4.
+std::vector<uint8_t> composer_669_module() {
+    std::vector<uint8_t> bytes;
+    put_text(bytes, 0, "if");
+    put_bytes(bytes, 110, {1, 1, 0, 0});                  // one sample, one pattern, the order
+    put_bytes(bytes, 114, std::vector<uint8_t>(127, 0xFF));
+    put_bytes(bytes, 241, std::vector<uint8_t>(128, 4));
+    put_bytes(bytes, 369, std::vector<uint8_t>(128, 63));
+    put_bytes(bytes, 497 + 13, {32, 0, 0, 0, 0, 0, 0, 0, 32, 0, 0, 0});  // 32 bytes, looped whole
+    const size_t pattern = 497 + 25;
+    for (size_t row = 0; row < 64; ++row) {
+        for (size_t channel = 0; channel < 8; ++channel) {
+            const bool first = channel == 0;
+            const uint8_t note = row == 0 && first ? 36 << 2 : 0xFF, slide_up = first ? 0x0F : 0xFF;
+            put_bytes(bytes, pattern + (row * 8 + channel) * 3, {note, 0x0F, slide_up});
+        }
+    }
+    bytes.resize(bytes.size() + 32, 0x40);
+    return bytes;
+}
+
 // Refused at the start with the line of a missing file, so nothing is
 // reloaded, frame after frame; refused as silently at a reload.
 TEST(Music, SongWithoutPositionsIsRefused) {
@@ -250,10 +358,13 @@ TEST(Music, SongWithoutPositionsIsRefused) {
     EXPECT_EQ(reload_errors, "");
 }
 
-// libmikmod's loaders for these two formats read past their tables on a
-// hostile file, so such a file never reaches the library.
-TEST(Music, AsylumAndMultiTrackerModulesAreRefusedAndTheSongStillPlays) {
-    for (const auto& module : {asylum_module(), multitracker_module()}) {
+// libmikmod reads past its tables or strings on these hostile files, so such
+// a file never reaches the library, packed or wrapped or not, and a song
+// naming a pattern it lacks is never played.
+TEST(Music, ModulesTheLibraryReadsUnsafelyAreRefusedAndTheSongStillPlays) {
+    for (const auto& module : {asylum_module(), multitracker_module(), dsik_module(), impulse_tracker_midi_module(),
+                               mmcmp_packed(asylum_module()), unreal_package(impulse_tracker_midi_module()),
+                               composer_669_module(), ultratracker_module_with_missing_pattern()}) {
         DataFolder folder;
         folder.write("ocean.xm", module);
         const std::string errors = captured_stderr([] {
