@@ -1,5 +1,6 @@
 #include "intro/music_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -58,6 +59,17 @@ bool is_composer_669(const Head& head) {
     return true;
 }
 
+// A Scream Tracker Music Interface Kit module without patterns: the loader
+// reads the first pattern's pointer one entry past the end of its table.
+bool is_stmik_without_patterns(const Head& head) {
+    constexpr size_t TRACKER_AT = 0x14, PATTERNS_AT = 0x30, SIGNATURE_AT = 0x3C;
+    if (!has_text(head, SIGNATURE_AT, "SCRM") || le16(head, PATTERNS_AT) != 0) return false;
+    for (std::string_view tracker : {"!Scream!", "BMOD2STM", "WUZAMOD!"}) {
+        if (has_text(head, TRACKER_AT, tracker)) return true;
+    }
+    return false;
+}
+
 // Containers the library opens before its loaders look: a module packed by
 // MMCMP is unpacked and handed to every loader, an Unreal package's music to
 // the loader of its format. Either would carry a module refused above past
@@ -71,7 +83,7 @@ bool is_refused(std::FILE* file) {
     std::fread(head.data(), 1, head.size(), file);
     std::rewind(file);
     return is_asylum_or_multitracker(head) || is_dsik(head) || is_impulse_tracker_with_midi(head) ||
-           is_composer_669(head) || is_container(head);
+           is_composer_669(head) || is_stmik_without_patterns(head) || is_container(head);
 }
 
 // A song without a position to play ends as soon as it starts, and the show
@@ -84,6 +96,22 @@ bool is_playable(const MODULE& module) {
     for (int position = 0; position < module.numpos; ++position) {
         if (module.positions[position] >= module.numpat) return false;
     }
+    return true;
+}
+
+// A position jump names any position up to 255, also past the song's end,
+// and a pattern break in the same row then makes the player look that
+// position up in the song's table, as does its look one position ahead.
+// The table is extended so that every position it can be sent to reads as
+// the library's end-of-song mark, and the song ends there.
+bool extend_positions(MODULE& module) {
+    constexpr int REACHABLE_POSITIONS = 256 + 1;
+    constexpr UWORD END_OF_SONG = 0xFFFF;
+    if (module.numpos >= REACHABLE_POSITIONS) return true;
+    void* extended = MikMod_realloc(module.positions, REACHABLE_POSITIONS * sizeof(UWORD));
+    if (!extended) return false;
+    module.positions = static_cast<UWORD*>(extended);
+    std::fill(module.positions + module.numpos, module.positions + REACHABLE_POSITIONS, END_OF_SONG);
     return true;
 }
 
@@ -103,7 +131,7 @@ MODULE* music_load_file(const char* path, int voices) {
     }
     MODULE* module = Player_LoadFP(file, voices, 0);
     std::fclose(file);
-    if (module && !is_playable(*module)) {
+    if (module && !(is_playable(*module) && extend_positions(*module))) {
         Player_Free(module);
         return refuse();
     }

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "data_folder.h"
@@ -328,6 +329,17 @@ std::vector<uint8_t> composer_669_module() {
     return bytes;
 }
 
+// A Scream Tracker Music Interface Kit module with one sample and no pattern.
+std::vector<uint8_t> stmik_module_without_patterns() {
+    std::vector<uint8_t> bytes;
+    put_text(bytes, 0x14, "!Scream!");
+    put_bytes(bytes, 0x20, {0x04, 0, 0x04, 0, 0x05, 0});  // pattern, sample and channel tables
+    put_bytes(bytes, 0x30, {0, 0, 1, 0, 1, 0});           // no pattern, one sample, one order
+    put_text(bytes, 0x3C, "SCRM");
+    bytes.resize(0x80, 0);
+    return bytes;
+}
+
 // Refused at the start with the line of a missing file, so nothing is
 // reloaded, frame after frame; refused as silently at a reload.
 TEST(Music, SongWithoutPositionsIsRefused) {
@@ -364,7 +376,8 @@ TEST(Music, SongWithoutPositionsIsRefused) {
 TEST(Music, ModulesTheLibraryReadsUnsafelyAreRefusedAndTheSongStillPlays) {
     for (const auto& module : {asylum_module(), multitracker_module(), dsik_module(), impulse_tracker_midi_module(),
                                mmcmp_packed(asylum_module()), unreal_package(impulse_tracker_midi_module()),
-                               composer_669_module(), ultratracker_module_with_missing_pattern()}) {
+                               composer_669_module(), stmik_module_without_patterns(),
+                               ultratracker_module_with_missing_pattern()}) {
         DataFolder folder;
         folder.write("ocean.xm", module);
         const std::string errors = captured_stderr([] {
@@ -379,6 +392,52 @@ TEST(Music, ModulesTheLibraryReadsUnsafelyAreRefusedAndTheSongStillPlays) {
     music_start();
     EXPECT_NE(music_module, nullptr);
     music_stop();
+}
+
+// On its third row (a row a tick, at 255 beats a minute) the song jumps to
+// position 5 of its two while a pattern break stands in the same row, so
+// the player looks position 5 up in the song's table: every position a
+// jump can name (up to 255, and the one after) reads as the library's
+// end-of-song mark. The song ends there and is read again (its ten channels
+// then get eight voices, not four).
+TEST(Music, JumpPastTheSongsEndEndsTheSong) {
+    xm::Module module;
+    module.channels = 10;
+    module.speed = 1;
+    module.bpm = 255;
+    module.orders = {0, 0};
+    xm::Pattern pattern;
+    pattern.rows = 4;
+    pattern.cells.assign(4u * module.channels, xm::Cell{});
+    pattern.at(0, 0, module.channels) = {49, 1, 0, 0, 0};
+    pattern.at(2, 0, module.channels) = {0, 0, 0, 0x0B, 5};
+    pattern.at(2, 1, module.channels) = {0, 0, 0, 0x0D, 0};
+    module.patterns = {pattern};
+    xm::Instrument instrument;
+    instrument.sample.data = {0, 8000, 0, -8000};
+    module.instruments = {instrument};
+    DataFolder folder;
+    folder.write("ocean.xm", xm::write_xm(module));
+
+    const std::string errors = captured_stderr([] {
+        music_start();
+        ASSERT_NE(music_module, nullptr);
+        constexpr UWORD END_OF_SONG = 0xFFFF;
+        int unmarked = 0;
+        for (int position = music_module->numpos; position <= 256; ++position) {
+            if (music_module->positions[position] != END_OF_SONG) ++unmarked;
+        }
+        EXPECT_EQ(unmarked, 0);
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (music_module && music_module->numvoices == 4 && std::chrono::steady_clock::now() < give_up) {
+            music_update();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ASSERT_NE(music_module, nullptr);
+        EXPECT_EQ(music_module->numvoices, 8);
+        music_stop();
+    });
+    EXPECT_EQ(errors, "");
 }
 
 // Shutdown stops the music first, so every frame of the fade is silent.
