@@ -82,6 +82,23 @@ constexpr size_t SAMPLE_BYTES = 32;
 // One period of a square wave, signed 8-bit.
 Bytes sample_data() { return Bytes().fill(SAMPLE_BYTES / 2, 0x40).fill(SAMPLE_BYTES / 2, 0xC0); }
 
+// Pads `file` to the next paragraph (16 bytes), stores that paragraph's
+// number as a word at `pointer_at` and puts the sample data there.
+Bytes sample_at_next_paragraph(Bytes file, size_t pointer_at) {
+    const size_t data = (file.size() + 15) / 16 * 16;
+    file.to(data);
+    file.put_le16(pointer_at, static_cast<unsigned>(data / 16));
+    return file.append(sample_data());
+}
+
+// Scream Tracker 3's packed rows: C-4 of sample 1 at volume 64 on the first
+// channel's first row, then 63 empty rows.
+Bytes scream_tracker_rows() {
+    Bytes rows;
+    rows.many({0x20 | 0x40, 0x40, 1, 64, 0});
+    return rows.zeros(63);
+}
+
 // ProTracker: 31 samples (or 15 in the older Sound Tracker layout, without
 // the signature), one pattern of 64 rows by 4 channels, C-3 on the first row.
 Bytes protracker(int samples, const char* signature) {
@@ -116,14 +133,9 @@ Bytes scream_tracker_3() {
     const size_t pattern = (file.size() + 15) / 16 * 16;
     file.to(pattern);
     file.put_le16(pointers + 2, static_cast<unsigned>(pattern / 16));
-    Bytes rows;
-    rows.many({0x20 | 0x40, 0x40, 1, 64, 0});           // C-4, sample 1, volume 64
-    for (int row = 1; row < 64; ++row) rows.u8(0);
+    const Bytes rows = scream_tracker_rows();
     file.le16(static_cast<unsigned>(rows.size() + 2)).append(rows);
-    const size_t data = (file.size() + 15) / 16 * 16;
-    file.to(data);
-    file.put_le16(sample + 0x0E, static_cast<unsigned>(data / 16));
-    return file.append(sample_data());
+    return sample_at_next_paragraph(file, sample + 0x0E);
 }
 
 // Impulse Tracker in sample mode: one order, one sample, one pattern.
@@ -187,10 +199,7 @@ Bytes scream_tracker_2() {
         else
             file.many({0xFF, 0x01, 0x80, 0x00});
     }
-    const size_t data = (file.size() + 15) / 16 * 16;
-    file.to(data);
-    file.put_le16(sample + 14, static_cast<unsigned>(data / 16));
-    return file.append(sample_data());
+    return sample_at_next_paragraph(file, sample + 14);
 }
 
 // UltraTracker 1.6: one sample, four channels, one pattern.
@@ -341,9 +350,7 @@ Bytes octamed() {
 // Scream Tracker Music Interface Kit: one order, one sample, one pattern.
 // Its tables are found through paragraph (16-byte) pointers.
 Bytes stmik() {
-    Bytes rows;
-    rows.many({0x20 | 0x40, 0x40, 1, 64, 0});           // C-4, sample 1, volume 64
-    for (int row = 1; row < 64; ++row) rows.u8(0);
+    const Bytes rows = scream_tracker_rows();
     const unsigned pattern_size = static_cast<unsigned>(rows.size() + 2);
     Bytes file;
     file.text("seed", 20).text("!Scream!").le16(pattern_size).le16(0);
