@@ -1,8 +1,10 @@
 // Fuzzes the music's load path through a temporary file: the data file check,
 // the refusals of the show, and libmikmod's Player_LoadFP with every loader
 // registered. A module that is taken must have a position to play, and is
-// played for one update of the silent driver (32 KiB of 8-bit mono at 8 kHz:
-// about 200 ticks at the default tempo), so the player meets its effects.
+// played for two updates of the silent driver, so the player meets its
+// effects: 64 KiB of 8-bit mono, about 75 ticks at the default tempo. It
+// mixes at the show's rate, since how far the mixer steps through a sample
+// at each output frame depends on it.
 #include <mikmod.h>
 
 #include <cstdio>
@@ -19,7 +21,7 @@ struct SilentLibrary {
         MikMod_RegisterAllLoaders();
         MikMod_RegisterDriver(&drv_nos);
         md_mode = DMODE_SOFT_MUSIC;
-        md_mixfreq = 8000;
+        md_mixfreq = 44100;
         if (MikMod_Init("") != 0) std::abort();
     }
     ~SilentLibrary() { MikMod_Exit(); }
@@ -40,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (module) {
         if (module->numpos == 0) std::abort();
         Player_Start(module);
-        MikMod_Update();
+        for (int update = 0; update < 2; ++update) MikMod_Update();
         Player_Stop();
         Player_Free(module);
     }
