@@ -70,6 +70,10 @@ bool is_stmik_without_patterns(const Head& head) {
     return false;
 }
 
+// The Oktalyzer loader steps from chunk to chunk by a length it adds in 32
+// bits: a length of almost 4 GiB sends it back to the same chunk for ever.
+bool is_oktalyzer(const Head& head) { return has_text(head, 0, "OKTASONG"); }
+
 // Containers the library opens before its loaders look: a module packed by
 // MMCMP is unpacked and handed to every loader, an Unreal package's music to
 // the loader of its format. Either would carry a module refused above past
@@ -83,7 +87,7 @@ bool is_refused(std::FILE* file) {
     std::fread(head.data(), 1, head.size(), file);
     std::rewind(file);
     return is_asylum_or_multitracker(head) || is_dsik(head) || is_impulse_tracker_with_midi(head) ||
-           is_composer_669(head) || is_stmik_without_patterns(head) || is_container(head);
+           is_composer_669(head) || is_stmik_without_patterns(head) || is_oktalyzer(head) || is_container(head);
 }
 
 // A song without a position to play ends as soon as it starts, and the show
@@ -115,6 +119,27 @@ bool extend_positions(MODULE& module) {
     return true;
 }
 
+// An effect may switch on an instrument's envelope that has no points, and
+// a channel may keep the envelopes of its last instrument when a note of
+// another one is skipped; the player then reads point 65535 of an empty
+// envelope. An empty envelope is given one point of the value the player
+// uses when the envelope is off, so that reading it changes nothing.
+void give_empty_envelopes_a_neutral_point(MODULE& module) {
+    constexpr SWORD FULL_VOLUME = 256, CENTRE = 128, NO_PITCH_CHANGE = 32;
+    const auto neutral = [](ENVPT* points, UBYTE& count, SWORD value) {
+        if (count > 0) return;
+        points[0] = ENVPT{0, value};
+        count = 1;
+    };
+    if (!module.instruments) return;
+    for (int index = 0; index < module.numins; ++index) {
+        INSTRUMENT& instrument = module.instruments[index];
+        neutral(instrument.volenv, instrument.volpts, FULL_VOLUME);
+        neutral(instrument.panenv, instrument.panpts, CENTRE);
+        neutral(instrument.pitenv, instrument.pitpts, NO_PITCH_CHANGE);
+    }
+}
+
 MODULE* refuse() {
     MikMod_errno = MMERR_OPENING_FILE;
     return nullptr;
@@ -135,5 +160,6 @@ MODULE* music_load_file(const char* path, int voices) {
         Player_Free(module);
         return refuse();
     }
+    if (module) give_empty_envelopes_a_neutral_point(*module);
     return module;
 }

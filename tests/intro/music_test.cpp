@@ -370,6 +370,16 @@ TEST(Music, SongWithoutPositionsIsRefused) {
     EXPECT_EQ(reload_errors, "");
 }
 
+// An Oktalyzer module whose first chunk's length, added in 32 bits, leads
+// back to that chunk.
+std::vector<uint8_t> oktalyzer_module_going_round() {
+    std::vector<uint8_t> bytes;
+    put_text(bytes, 0, "OKTASONGJUNK");
+    put_bytes(bytes, 12, {0xFF, 0xFF, 0xFF, 0xF8});
+    bytes.resize(48, 0);
+    return bytes;
+}
+
 // What music_start prints for `module` as the song; it must not load it.
 std::string errors_of_refused(const std::vector<uint8_t>& module) {
     DataFolder folder;
@@ -384,11 +394,14 @@ std::string errors_of_refused(const std::vector<uint8_t>& module) {
 // libmikmod reads past its tables or strings on these hostile files, so such
 // a file never reaches the library, packed or wrapped or not, and a song
 // naming a pattern it lacks is never played (later versions of the library
-// may refuse it themselves, with their own line).
+// may refuse it themselves, with their own line). alarm() ends the test if
+// the library is left to go round the Oktalyzer module for ever.
 TEST(Music, ModulesTheLibraryReadsUnsafelyAreRefusedAndTheSongStillPlays) {
+    alarm(20);
     for (const auto& module : {asylum_module(), multitracker_module(), dsik_module(), impulse_tracker_midi_module(),
                                mmcmp_packed(asylum_module()), unreal_package(impulse_tracker_midi_module()),
-                               composer_669_module(), stmik_module_without_patterns()}) {
+                               composer_669_module(), stmik_module_without_patterns(),
+                               oktalyzer_module_going_round()}) {
         EXPECT_EQ(errors_of_refused(module), "Error loading: Could not open requested file\n");
     }
     const std::string errors = errors_of_refused(ultratracker_module_with_missing_pattern());
@@ -400,6 +413,7 @@ TEST(Music, ModulesTheLibraryReadsUnsafelyAreRefusedAndTheSongStillPlays) {
     music_start();
     EXPECT_NE(music_module, nullptr);
     music_stop();
+    alarm(0);
 }
 
 // On its third row (a row a tick, at 255 beats a minute) the song jumps to
@@ -446,6 +460,33 @@ TEST(Music, JumpPastTheSongsEndEndsTheSong) {
         music_stop();
     });
     EXPECT_EQ(errors, "");
+}
+
+// The song's one instrument has a volume envelope and neither a panning nor
+// a pitch one: the empty ones read as the player's values for an envelope
+// that is off, and the volume envelope is kept.
+TEST(Music, EmptyEnvelopesReadAsIfOff) {
+    xm::Module module;
+    module.orders = {0};
+    xm::Pattern pattern;
+    pattern.cells.assign(64u * module.channels, xm::Cell{});
+    pattern.cells[0] = {49, 1, 0, 0, 0};
+    module.patterns = {pattern};
+    xm::Instrument instrument;
+    instrument.sample.data = {0, 8000, 0, -8000};
+    instrument.volume_envelope.points = {{0, 64}, {10, 32}};
+    module.instruments = {instrument};
+    DataFolder folder;
+    folder.write("ocean.xm", xm::write_xm(module));
+    music_start();
+    ASSERT_NE(music_module, nullptr);
+    const INSTRUMENT& loaded = music_module->instruments[0];
+    EXPECT_EQ(loaded.volpts, 2);
+    ASSERT_EQ(loaded.panpts, 1);
+    EXPECT_EQ(loaded.panenv[0].val, 128);
+    ASSERT_EQ(loaded.pitpts, 1);
+    EXPECT_EQ(loaded.pitenv[0].val, 32);
+    music_stop();
 }
 
 // Shutdown stops the music first, so every frame of the fade is silent.
