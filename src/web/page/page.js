@@ -226,6 +226,9 @@
             if (this.paused || !this.sleeping) return;
             this.animationFrames++;
             if (this.started === null) this.started = time;
+            // The last frame drawn is the one due now. Rounded to the nearest
+            // frame, the timestamps' jitter on a 60 Hz display neither skips
+            // nor repeats one.
             if (this.origin === null) this.origin = time - (this.drawn - 1) * FRAME_MS;
             this.due = Math.floor((time - this.origin) / FRAME_MS + 0.5) + 1;
             if (this.drawn >= this.due) {
