@@ -44,9 +44,9 @@ PACKAGE_PACKAGES=(dpkg-dev file)
 TEST_PACKAGES=(netpbm xvfb xdotool openbox imagemagick x11-utils clang libclang-rt-dev
     lintian desktop-file-utils appstream pulseaudio pulseaudio-utils ffmpeg)
 # The web edition: the compiler, Debian's libmikmod source unpacked by
-# dpkg-source (dpkg-dev), and the browser of its test. npm comes with some
+# dpkg-source (dpkg-dev), and the browsers of its test. npm comes with some
 # Node.js builds and is installed only where the command is missing.
-WEB_PACKAGES=(emscripten dpkg-dev chromium)
+WEB_PACKAGES=(emscripten dpkg-dev chromium firefox-esr)
 WEB_PORT=8000
 
 say() { printf '\n=== %s\n' "$*"; }
@@ -193,8 +193,8 @@ package_stage() {
 }
 
 # The web edition, after the suite stage has built the native programs: its
-# frames against a native capture under node, the page in headless Chromium,
-# and the size budget.
+# frames against a native capture under node, the page in headless Chromium
+# and Firefox, and the size budget.
 web_stage() {
     build_web || return 1
     say "Installing the browser test's npm packages"

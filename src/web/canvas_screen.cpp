@@ -1,7 +1,6 @@
 // The intro's screen and keyboard in a browser: emscripten's SDL 1.2 draws
-// into the page's canvas, and each presented frame then waits for the
-// browser's next animation frame, so the show's own loops run at the
-// display's refresh rate.
+// into the page's canvas, and after each presented frame the page decides
+// when the show goes on (page.js keeps it at 60 frames a second).
 #include <SDL.h>
 #include <emscripten.h>
 
@@ -11,19 +10,11 @@
 #include "screen/backend.h"
 #include "screen/screen.h"
 
-// Suspends the program (ASYNCIFY) until the next animation frame. The time
-// from one wake-up to the next wait is the main thread's work for a frame;
-// the page keeps those times.
-// (ASYNCIFY calls this function again when it resumes; only the first call
-// runs the callback.)
+// Suspends the program (ASYNCIFY) until the page wakes it up, at once or at
+// a later animation frame. (ASYNCIFY calls this function again when it
+// resumes; only the first call reaches the page.)
 EM_JS(void, web_wait_for_frame, (), {
-    Asyncify.handleSleep(function(wakeUp) {
-        if (Module.frameStarted !== undefined) Module.onFrameWork(performance.now() - Module.frameStarted);
-        requestAnimationFrame(function() {
-            Module.frameStarted = performance.now();
-            wakeUp();
-        });
-    });
+    Asyncify.handleSleep(function(wakeUp) { Module.onFrame(wakeUp); });
 });
 
 namespace {

@@ -70,6 +70,21 @@ start_window_manager() {
     wait_until 20 test -e "$E2E_TMP/openbox.ready" || fail "openbox did not start: $(cat "$E2E_TMP/openbox.log")"
 }
 
+# start_sound_server: a PulseAudio server of our own with a null sink "out".
+# Its socket lives in a private runtime folder, and it neither exits when
+# idle nor reads the machine's configuration (-n). As root it warns that it
+# is meant for --system, and still serves us.
+start_sound_server() {
+    export XDG_RUNTIME_DIR=$E2E_TMP/runtime HOME=$E2E_TMP/home
+    mkdir -m 700 "$XDG_RUNTIME_DIR" "$HOME"
+    env -u DISPLAY pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n \
+        --load="module-null-sink sink_name=out" --load=module-native-protocol-unix \
+        >"$E2E_TMP/pulseaudio.log" 2>&1 &
+    E2E_PIDS+=($!)
+    wait_until 20 pactl info >/dev/null 2>&1 || fail "PulseAudio did not start: $(cat "$E2E_TMP/pulseaudio.log")"
+    note "PulseAudio at $XDG_RUNTIME_DIR"
+}
+
 # start_intro RUN_DIR PROGRAM: runs the program from its run folder, the
 # music through SDL's dummy sound driver, or through the sound server that
 # libmikmod finds when INTRO_SOUND=server; standard output goes to a file,
