@@ -1,6 +1,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "screen/screen.h"
 
 namespace {
@@ -78,14 +80,28 @@ TEST_F(KeysTest, SymbolsAbove255ReadAsTheirLowByte) {
     EXPECT_EQ(polled_code(), 27);
 }
 
-TEST_F(KeysTest, OtherEventsAreDrainedWithoutEffect) {
-    press(SDLK_q);
+void request_close() {
     SDL_Event quit{};
     quit.type = SDL_QUIT;
     ASSERT_EQ(SDL_PushEvent(&quit), 0);
+}
+
+TEST_F(KeysTest, OtherEventsAreDrainedWithoutEffect) {
+    press(SDLK_q);
+    request_close();
     EXPECT_EQ(polled_code(), 'q');
     SDL_Event left;
     EXPECT_EQ(SDL_PollEvent(&left), 0);
+}
+
+// The launcher's pace setting says the launcher started the program.
+TEST_F(KeysTest, UnderTheLauncherClosingTheWindowReadsAsEscape) {
+    ASSERT_EQ(setenv("TARNOVEX_FPS", "60", 1), 0);
+    request_close();
+    release(SDLK_a);  // a later release in the same poll does not undo it
+    const uint8_t code = polled_code();
+    unsetenv("TARNOVEX_FPS");
+    EXPECT_EQ(code, 27);
 }
 
 TEST_F(KeysTest, ANullHandleLeavesTheEventsQueued) {
