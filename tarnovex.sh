@@ -29,9 +29,10 @@
 #   ./tarnovex.sh help            show this
 #
 # Installing needs root or sudo. TARNOVEX_BUILD chooses the build folder
-# (default ./build; the sanitizer and fuzz builds go beside it with the
-# suffixes -sanitize, -fuzz and -web), TARNOVEX_JOBS the parallel jobs
-# (default 2). TARNOVEX_NO_WEB=1 leaves the web stage out of the tests.
+# (default ./build; the sanitizer, fuzz, web and play test builds go beside
+# it with the suffixes -sanitize, -fuzz, -web and -play), TARNOVEX_JOBS the
+# parallel jobs (default 2). TARNOVEX_NO_WEB=1 leaves the web stage out of
+# the tests.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -103,15 +104,16 @@ build_programs() {
 play() {
     install_missing "${PLAY_PACKAGES[@]}"
     build_programs || die "the build failed"
-    [[ -n ${DISPLAY:-}${WAYLAND_DISPLAY:-} ]] || die "no display: play it from a desktop session"
     local keys="Escape or q quits, space moves on, u i o p set the scroll speed"
     if [[ -n ${1:-} && $1 != -* ]]; then
         [[ -x $BUILD/run/$1 ]] || die "no program $1 in $BUILD/run"
+        [[ -n ${DISPLAY:-}${WAYLAND_DISPLAY:-} ]] || die "no display: play it from a desktop session"
         say "Playing $1: $keys"
         # The programs read their data files from the current folder.
         cd "$BUILD/run"
         exec "./$1"
     fi
+    # The launcher says so itself when there is no display.
     say "Playing through the launcher: $keys"
     exec "$BUILD/play/tarnovex" "$@"
 }
@@ -202,6 +204,11 @@ package_stage() {
         "${viewer[0]}" "${dev[0]}"
 }
 
+# ./tarnovex.sh play from its own build folder, as a fresh clone would.
+play_stage() {
+    bash "$ROOT/tests/script/play_test.sh" "$ROOT/tarnovex.sh" "$BUILD-play"
+}
+
 # The web edition, after the suite stage has built the native programs: its
 # frames against a native capture under node, the page in headless Chromium,
 # and the size budget.
@@ -252,6 +259,7 @@ run_tests() {
     setup
     local started=$SECONDS
     stage "build and test suite" suite_stage
+    stage "play from the build folder" play_stage
     if [[ ${TARNOVEX_NO_WEB:-} == 1 ]]; then
         RESULTS+=("web edition: skipped (TARNOVEX_NO_WEB=1)")
     else
