@@ -1,29 +1,28 @@
 #!/bin/bash
-# The launcher with the real programs, in a 1920 x 1080 X server under a
-# window manager (openbox), with presentation unpaced as on a very fast
-# display (SDL12COMPAT_SYNC_TO_VBLANK=0): it opens a window three times
-# 320 x 240; the show keeps 60 frames a second, read from the scroll text (at
-# speed 2 a character leaves every 8 frames, the first after 369 frames: 35
-# to 58 characters in the first 12 s, about 44 at 60 frames a second); and
-# closing the window fades the picture out and ends the program with the
-# status of a quit, 1, within 3 s.
+# The launcher with the real programs, in an X server under a window manager
+# (openbox), with presentation unpaced as on a very fast display
+# (SDL12COMPAT_SYNC_TO_VBLANK=0): the show keeps 60 frames a second, read
+# from the scroll text (at speed 2 a character leaves every 8 frames, the
+# first after 369 frames: 35 to 58 characters in the first 12 s, about 44 at
+# 60 frames a second); and closing the window fades the picture out and ends
+# the program with the status of a quit, 1, within 3 s. The window is not
+# enlarged: under Xvfb a 960 x 720 window took the program three times the
+# CPU of a 320 x 240 one, which the tests running beside this one would feel.
 # Usage: launcher_window_test.sh LAUNCHER
 source "$(dirname "$0")/../e2e/lib.sh"
 launcher=$1
 
-start_xvfb 24 1920x1080
+start_xvfb 24
 start_window_manager
 (exec env -u TARNOVEX_FPS -u SDL12COMPAT_WINDOW_SCALING SDL12COMPAT_SYNC_TO_VBLANK=0 SDL_AUDIODRIVER=dummy \
-    SDL_VIDEODRIVER=x11 "$launcher") >"$E2E_TMP/intro.out" 2>"$E2E_TMP/intro.err" &
+    SDL_VIDEODRIVER=x11 "$launcher" --scale 1) >"$E2E_TMP/intro.out" 2>"$E2E_TMP/intro.err" &
 INTRO_PID=$!
 E2E_PIDS+=("$INTRO_PID")
 find_window
 sleep 12
 echoed=$(wc -c <"$E2E_TMP/intro.out")
-geometry=$(xwininfo -id "$WINDOW" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
-[[ $geometry == 960x720 ]] || fail_intro "a $geometry window, expected 960x720 on 1920x1080"
 ((echoed >= 35 && echoed <= 58)) || fail_intro "$echoed characters echoed in the show's first 12 s, expected 35 to 58"
-note "a $geometry window; $echoed characters echoed in the first 12 s"
+note "$echoed characters echoed in the first 12 s"
 
 closed_at=$EPOCHREALTIME
 wmctrl -c TARNOVEX || fail_intro "wmctrl found no window to close"
