@@ -9,7 +9,6 @@
 source "$(dirname "$0")/../e2e/lib.sh"
 script=$(realpath "$1")
 export TARNOVEX_BUILD=$2
-unset TARNOVEX_FPS SDL12COMPAT_WINDOW_SCALING
 
 log=$E2E_TMP/play-help.log
 "$script" play --help >"$log" 2>&1 || fail "play --help: $(tail -n 20 "$log")"
@@ -21,9 +20,7 @@ start_xvfb 24 1920x1080
 # play_window [ARGS...]: plays, and sets GEOMETRY to the window's size once
 # it shows, then quits with Escape and expects status 1.
 play_window() {
-    (exec env SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11 "$script" play "$@") >"$E2E_TMP/intro.out" 2>"$E2E_TMP/intro.err" &
-    INTRO_PID=$!
-    E2E_PIDS+=("$INTRO_PID")
+    start_launcher "$E2E_TMP" "$script" play "$@"
     find_window
     GEOMETRY=$(xwininfo -id "$WINDOW" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
     press Escape 0.3
