@@ -1,7 +1,7 @@
-// tarnovex [--full] [--200] [--scale K] [--fps RATE]: starts the installed intro. It picks
-// one of the four programs, changes to the data folder the programs read
-// from and runs the program in its own place, so the scroll text, the keys
-// and the exit status are the program's.
+// tarnovex [--full] [--200] [--scale K] [--fps RATE]: starts the installed
+// intro. It picks one of the four programs, changes to the data folder the
+// programs read from and runs the program in its own place, so the scroll
+// text, the keys and the exit status are the program's.
 //
 // Both folders are found relative to the launcher's own file (its real path,
 // with symbolic links resolved), so an installed tree works wherever it was
