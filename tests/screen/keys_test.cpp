@@ -80,29 +80,15 @@ TEST_F(KeysTest, SymbolsAbove255ReadAsTheirLowByte) {
     EXPECT_EQ(polled_code(), 27);
 }
 
-void request_close() {
+TEST_F(KeysTest, OtherEventsAreDrainedWithoutEffect) {
+    unsetenv("TARNOVEX_FPS");  // a program started by itself, not by the launcher
+    press(SDLK_q);
     SDL_Event quit{};
     quit.type = SDL_QUIT;
     ASSERT_EQ(SDL_PushEvent(&quit), 0);
-}
-
-TEST_F(KeysTest, OtherEventsAreDrainedWithoutEffect) {
-    unsetenv("TARNOVEX_FPS");  // a program started by itself
-    press(SDLK_q);
-    request_close();
     EXPECT_EQ(polled_code(), 'q');
     SDL_Event left;
     EXPECT_EQ(SDL_PollEvent(&left), 0);
-}
-
-// The launcher's pace setting says the launcher started the program.
-TEST_F(KeysTest, UnderTheLauncherClosingTheWindowReadsAsEscape) {
-    ASSERT_EQ(setenv("TARNOVEX_FPS", "60", 1), 0);
-    request_close();
-    release(SDLK_a);  // a later release in the same poll does not undo it
-    const uint8_t code = polled_code();
-    unsetenv("TARNOVEX_FPS");
-    EXPECT_EQ(code, 27);
 }
 
 TEST_F(KeysTest, ANullHandleLeavesTheEventsQueued) {
