@@ -41,7 +41,8 @@ std::optional<frame_pace::Deadlines> frame_deadlines;  // when a rate was asked 
 // - When sdl12-compat scales the 320-pixel picture (full screen, window
 //   scaling) the pixels should stay sharp.
 // - SDL would otherwise turn SIGINT and SIGTERM into quit events, which the
-//   keyboard drops: Ctrl-C and kill could not stop the program.
+//   keyboard drops unless the launcher started the program: Ctrl-C and kill
+//   could not stop it.
 void configure_sdl() {
     setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
     setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
