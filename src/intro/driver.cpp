@@ -10,7 +10,6 @@ int32_t scroll_speed = 2;
 
 namespace {
 
-constexpr int32_t FADE_FRAMES = 64;
 constexpr uint8_t FADE_STEP = 4;
 
 constexpr uint8_t KEY_ESCAPE = 27;

@@ -9,6 +9,7 @@
 
 #include "font/font.h"
 #include "img/img.h"
+#include "intro/show_length.h"
 #include "raster/raster.h"
 #include "screen/screen.h"
 
@@ -72,7 +73,6 @@ const char* music_refused_file();
 
 // ---- Part one: roto-zoom over laser trails ------------------------------
 
-constexpr int32_t ROTOZOOM_FRAMES = 201;
 constexpr int32_t ROTOZOOM_LASER_COUNT = 3;
 
 struct LaserLine;
@@ -84,8 +84,6 @@ void part_rotozoom();
 void rotozoom_compose_frame(Image* canvas, LaserLine* const lasers[ROTOZOOM_LASER_COUNT], int32_t angle);
 
 // ---- Part two: multi-scroll raster bars ---------------------------------
-
-constexpr int32_t MULTISCROLL_FRAMES = 2001;
 
 struct RollLevel {
     int32_t level;     // how much the strip is darkened, 0 ... 255
@@ -105,7 +103,6 @@ void multiscroll_compose_frame(Raster* bars, Image* strip_column);
 
 // ---- Part three: plasma with wobbling text ------------------------------
 
-constexpr int32_t PLASMA_FRAMES = 750;
 constexpr int32_t PLASMA_LINE_COUNT = 11;
 
 struct Wave {

@@ -165,3 +165,13 @@ wait_exit() {
     INTRO_STATUS=0
     wait "$INTRO_PID" || INTRO_STATUS=$?
 }
+
+# show_length CAPTURE: sets PASS_FRAMES and FADE_FRAMES, the frames of one
+# pass of the show and of its fade, from the capture program's --help.
+show_length() {
+    local help
+    help=$("$1" --help) || fail "$1 --help failed"
+    PASS_FRAMES=$(sed -n 's/.*--passes N .*(\([0-9]*\) frames.*/\1/p' <<<"$help")
+    FADE_FRAMES=$(sed -n 's/.* the \([0-9]*\)-frame fade.*/\1/p' <<<"$help")
+    [[ -n $PASS_FRAMES && -n $FADE_FRAMES ]] || fail "$1 --help gives no pass and fade length"
+}

@@ -15,8 +15,6 @@
 namespace effects_test {
 namespace {
 
-constexpr int32_t PASS = ROTOZOOM_FRAMES + MULTISCROLL_FRAMES + PLASMA_FRAMES;
-constexpr int32_t FADE_FRAMES = 64;
 constexpr const char* ROLL_FILES[ROLL_COUNT] = {"roll1.ppm", "roll2.ppm", "roll3.ppm", "roll4.ppm",
                                                 "roll5.ppm", "roll6.ppm", "roll7.ppm", "roll8.ppm",
                                                 "roll9.ppm", "rolla.ppm", "rollb.ppm", "rollc.ppm"};
@@ -139,7 +137,7 @@ class ShowTest : public ::testing::Test {
 
 TEST_F(ShowTest, PartsRunInTurnAndAgainSpeedLastsAndQuitInPartTwoFadesFromIt) {
     const int32_t speed_key = ROTOZOOM_FRAMES + 99;                  // in part two
-    const int32_t second_part_two = PASS + ROTOZOOM_FRAMES + 1;      // its first frame
+    const int32_t second_part_two = PASS_FRAMES + ROTOZOOM_FRAMES + 1;     // its first frame
     const int32_t quit = second_part_two + 5;                        // its sixth frame
     fake_screen::key_event = key_script({{speed_key, 'p'}, {speed_key + 1, 0}, {quit, 'q'}});
 

@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: record_frames FRAMES.md5\n");
         return 2;
     }
-    capture_set_key_script(CAPTURE_PASS_FRAMES);
+    capture_set_key_script(PASS_FRAMES);
     capture_register_sound_driver();
     intro_main();
     return std::fclose(output) == 0 ? 0 : 1;
