@@ -1,40 +1,27 @@
 // The intro's screen and keyboard in a browser: emscripten's SDL 1.2 draws
-// into the page's canvas, and each presented frame then waits for the
-// browser's next animation frame, so the show's own loops run at the
-// display's refresh rate.
+// into the page's canvas, and after each presented frame the page decides
+// when the show goes on (page.js keeps it at 60 frames a second).
 #include <SDL.h>
 #include <emscripten.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 
+#include "screen/backend.h"
 #include "screen/screen.h"
-#include "screen/screen_state.h"
 
-// Suspends the program (ASYNCIFY) until the next animation frame. The time
-// from one wake-up to the next wait is the main thread's work for a frame;
-// the page keeps those times.
-// (ASYNCIFY calls this function again when it resumes; only the first call
-// runs the callback.)
+// Suspends the program (ASYNCIFY) until the page wakes it up, at once or at
+// a later animation frame. (ASYNCIFY calls this function again when it
+// resumes; only the first call reaches the page.)
 EM_JS(void, web_wait_for_frame, (), {
-    Asyncify.handleSleep(function(wakeUp) {
-        if (Module.frameStarted !== undefined) Module.onFrameWork(performance.now() - Module.frameStarted);
-        requestAnimationFrame(function() {
-            Module.frameStarted = performance.now();
-            wakeUp();
-        });
-    });
+    Asyncify.handleSleep(function(wakeUp) { Module.onFrame(wakeUp); });
 });
 
 namespace {
 
-constexpr int32_t INITIAL_MODE_SIZE = 256;
-
-Screen* open_screen = nullptr;
 SDL_Surface* canvas = nullptr;
 
-bool is_open(const Screen* screen) { return screen && screen == open_screen; }
+using screen_backend::is_open;
 
 // The canvas surface holds R, G, B, A bytes; the image holds 0x00RRGGBB.
 uint32_t canvas_pixel(uint32_t pixel) {
@@ -59,21 +46,16 @@ void draw(const Image* image) {
 
 }  // namespace
 
-void screen_error() {}
-
 // SDL_Init adds the keyboard listeners to the page. Every frame replaces
 // the whole canvas with opaque pixels, so locking the surface need not read
 // the canvas back, nor SDL make the pixels opaque.
-Screen* screen_open() {
-    if (open_screen) return open_screen;
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) return nullptr;
+bool screen_backend::prepare() {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
     EM_ASM({
         SDL.defaults.discardOnLock = true;
         SDL.defaults.opaqueFrontBuffer = false;
     });
-    open_screen = static_cast<Screen*>(std::calloc(1, sizeof(Screen)));
-    if (open_screen) screen_set_mode(open_screen, INITIAL_MODE_SIZE, INITIAL_MODE_SIZE);
-    return open_screen;
+    return true;
 }
 
 void screen_set_mode(Screen* screen, int32_t width, int32_t height) {
@@ -87,12 +69,8 @@ void screen_set_mode(Screen* screen, int32_t width, int32_t height) {
 }
 
 void screen_present(Screen* screen, const Image* image) {
-    if (!is_open(screen) || !canvas || !image || !image->pixels) return;
-    if (image->width != screen->width || image->height != screen->height) return;
-    draw(image);
+    if (canvas && screen_backend::fits(screen, image)) draw(image);
 }
-
-void screen_present_swap(Screen* screen, const Image* image) { screen_present(screen, image); }
 
 void screen_present_blit(Screen* screen, const Image* image) {
     if (!is_open(screen) || !canvas || !image || !image->pixels) return;
@@ -100,19 +78,6 @@ void screen_present_blit(Screen* screen, const Image* image) {
 }
 
 // The canvas keeps the last frame: the page shows it until the next start.
-void screen_close(Screen** screen) {
-    if (!screen || !is_open(*screen)) return;
-    std::free(open_screen);
-    open_screen = nullptr;
-    canvas = nullptr;
-    *screen = nullptr;
-}
-
-const char* screen_to_text(const Screen* screen) { return is_open(screen) ? "" : nullptr; }
-Screen* screen_from_text(const char*) { return nullptr; }
-int32_t screen_equal(const Screen* a, const Screen* b) { return a == b && is_open(a); }
-Screen* screen_clone(Screen* screen) { return is_open(screen) ? screen : nullptr; }
-
 // The keyboard is the desktop's (src/screen/keys.cpp): emscripten's SDL
 // delivers the page's key events with the desktop's key codes.
-bool screen_detail::screen_is_open() { return open_screen != nullptr; }
+void screen_backend::release() { canvas = nullptr; }

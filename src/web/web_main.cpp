@@ -1,6 +1,6 @@
 // The web edition: the intro's show in the page's canvas with its music
 // through Web Audio. After a quit and its fade the page offers to play
-// again, and the show starts afresh.
+// again, and the show starts afresh, as a new program would.
 #include <emscripten.h>
 
 #include "intro/intro.h"
@@ -15,7 +15,7 @@ int main() {
     web_register_sound_driver();
     for (;;) {
         intro_main();
-        request = REQUEST_NONE;
         web_wait_for_replay();
+        intro_reset();
     }
 }

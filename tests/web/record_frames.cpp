@@ -1,9 +1,11 @@
 // The web edition's intro under node, recorded as tarnovex-capture records
 // it: the capture's own screen, key script and sound driver, with a
 // recording that writes the MD5 of each frame's pixel bytes, one line a
-// frame, to the file named by the first argument.
+// frame. Two runs in one process, as the page plays again: the first run's
+// frames go to the first file, and after intro_reset the second run's to
+// the second.
 //
-//   record_frames-HEIGHT.js FRAMES.md5   (run in the folder of the data files)
+//   record_frames-HEIGHT.js FIRST.md5 SECOND.md5   (run in the folder of the data files)
 #include <emscripten.h>
 
 #include <cstdio>
@@ -41,13 +43,22 @@ int32_t capture_audio_share() {
 
 void capture_audio(const int16_t*, int32_t) {}
 
+// One pass of the show and the fade into the file `name`.
+bool record_run(const char* name) {
+    output = std::fopen(name, "w");
+    if (!output) return false;
+    capture_set_key_script(frames_done + PASS_FRAMES);
+    intro_main();
+    return std::fclose(output) == 0;
+}
+
 int main(int argc, char** argv) {
-    if (argc != 2 || !(output = std::fopen(argv[1], "w"))) {
-        std::fprintf(stderr, "usage: record_frames FRAMES.md5\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: record_frames FIRST.md5 SECOND.md5\n");
         return 2;
     }
-    capture_set_key_script(CAPTURE_PASS_FRAMES);
     capture_register_sound_driver();
-    intro_main();
-    return std::fclose(output) == 0 ? 0 : 1;
+    if (!record_run(argv[1])) return 1;
+    intro_reset();
+    return record_run(argv[2]) ? 0 : 1;
 }
