@@ -46,7 +46,7 @@ TEST_PACKAGES=(netpbm xvfb xdotool openbox imagemagick x11-utils clang libclang-
 # The web edition: the compiler, Debian's libmikmod source unpacked by
 # dpkg-source (dpkg-dev), and the browser of its test. npm comes with some
 # Node.js builds and is installed only where the command is missing.
-WEB_PACKAGES=(emscripten dpkg-dev chromium)
+WEB_PACKAGES=(emscripten binaryen dpkg-dev chromium)
 WEB_PORT=8000
 
 say() { printf '\n=== %s\n' "$*"; }
