@@ -2,7 +2,8 @@
 // screen height, starts the show on a click (browsers start sound only
 // after a gesture), scales the canvas to fit with sharp pixels, offers full
 // screen and, after a quit, to play again. window.tarnovex reports the
-// frame times and the sound output for whoever watches (the tests).
+// frame times and the sound output for whoever watches (the tests), and
+// window.tarnovex.key(code) is the one way in for the show's key codes.
 'use strict';
 
 (() => {
@@ -103,10 +104,56 @@
     const frames = { times: [], work: [] };
     let ready = false;
 
+    function keepFrameWork(milliseconds) {
+        frames.times.push(performance.now());
+        frames.work.push(milliseconds);
+        if (frames.times.length > KEPT_FRAMES) {
+            frames.times.shift();
+            frames.work.shift();
+        }
+    }
+
+    // The show's frames: the program stops after each presented frame and
+    // hands over its pixels and the way to go on. One frame runs per
+    // animation frame, and the last one made is drawn.
+    const context = canvas.getContext('2d');
+    const show = { frame: null, resume: null };
+    function draw() {
+        if (show.frame && show.frame.data.length) context.putImageData(show.frame, 0, 0);
+    }
+    function tick() {
+        requestAnimationFrame(tick);
+        if (!show.resume) return;
+        const started = performance.now();
+        const resume = show.resume;
+        show.resume = null;
+        resume();
+        draw();
+        keepFrameWork(performance.now() - started);
+    }
+
+    // The key the show reads on its next frame: the desktop's key code of the
+    // last key pressed, 0 after a release.
+    function key(code) {
+        window.Module.keyCode = code;
+    }
+    const FUNCTION_KEY_BASE = 282 - 112;  // F1 in the desktop's codes less F1's DOM code
+    function desktopKeyCode(code) {
+        if (code >= 65 && code <= 90) return code + 32;  // letters, as lower case
+        if (code >= 112 && code <= 123) return (code + FUNCTION_KEY_BASE) & 0xFF;
+        if (code === 46) return 127;  // Delete
+        return [8, 9, 13, 27, 32].includes(code) || (code >= 48 && code <= 57) ? code : 0;
+    }
+    canvas.addEventListener('keydown', (event) => {
+        const code = desktopKeyCode(event.keyCode);
+        if (code) event.preventDefault();
+        key(code);
+    });
+    canvas.addEventListener('keyup', () => key(0));
+
     window.Module = {
-        canvas,
-        keyboardListeningElement: canvas,
         noInitialRun: true,
+        keyCode: 0,
         audio,
         print: (text) => console.log(text),
         printErr: (text) => console.error(text),
@@ -114,13 +161,9 @@
             ready = true;
             status.textContent = 'Click to start';
         },
-        onFrameWork(milliseconds) {
-            frames.times.push(performance.now());
-            frames.work.push(milliseconds);
-            if (frames.times.length > KEPT_FRAMES) {
-                frames.times.shift();
-                frames.work.shift();
-            }
+        onFrame(frame, resume) {
+            show.frame = frame;
+            show.resume = resume;
         },
         onShowEnded(playAgain) {
             again.hidden = false;
@@ -134,6 +177,7 @@
 
     window.tarnovex = {
         height: HEIGHT,
+        key,
         frames,
         audio: () => ({ state: audio.context && audio.context.state, rate: audio.rate, ...audio.stats }),
     };
@@ -144,7 +188,11 @@
         canvas.focus();
         audio.start()
             .catch((error) => console.warn('TARNOVEX: no sound:', error))
-            .then(() => window.Module.callMain([]));
+            .then(() => {
+                window.Module.callMain([]);
+                draw();
+                requestAnimationFrame(tick);
+            });
     });
 
     function load(source) {
