@@ -43,8 +43,9 @@ BUILD_PACKAGES=("${PLAY_PACKAGES[@]}" "${CAPTURE_PACKAGES[@]}" libxmp-dev libgte
 PACKAGE_PACKAGES=(dpkg-dev file)
 TEST_PACKAGES=(netpbm xvfb xdotool openbox imagemagick x11-utils clang libclang-rt-dev
     lintian desktop-file-utils appstream pulseaudio pulseaudio-utils ffmpeg)
-# The web edition: the compiler, Debian's libmikmod source unpacked by
-# dpkg-source (dpkg-dev), and the browser of its test. npm comes with some
+# The web edition: the compiler and its optimiser (binaryen's wasm-opt),
+# Debian's libmikmod source unpacked by dpkg-source (dpkg-dev), and the
+# browser of its test. npm comes with some
 # Node.js builds and is installed only where the command is missing.
 WEB_PACKAGES=(emscripten binaryen dpkg-dev chromium)
 WEB_PORT=8000
@@ -134,8 +135,9 @@ install_web_packages() {
     command -v npm >/dev/null || install_missing npm
 }
 
-# build_web: the data files from the native build's tools, libmikmod for
-# WebAssembly, and the site in $BUILD-web/site. Debian's emscripten finds its
+# build_web: the native build's data files (what the web edition's own must
+# equal, in its tests), libmikmod for WebAssembly, and the site in
+# $BUILD-web/site. Debian's emscripten finds its
 # optimiser's acorn module only through NODE_PATH.
 build_web() {
     local dir=$BUILD-web
@@ -147,7 +149,7 @@ build_web() {
     TARNOVEX_JOBS=$JOBS "$ROOT/src/web/build_libmikmod.sh" "$dir/libmikmod" || return 1
     say "Building the web edition in $dir"
     emcmake cmake -S "$ROOT" -B "$dir/cmake" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DTARNOVEX_WEB=ON \
-        -DTARNOVEX_DATA_DIR="$BUILD/run" -DTARNOVEX_MIKMOD_DIR="$dir/libmikmod" -DTARNOVEX_SITE_DIR="$dir/site" \
+        -DTARNOVEX_MIKMOD_DIR="$dir/libmikmod" -DTARNOVEX_SITE_DIR="$dir/site" \
         -DTARNOVEX_NATIVE_BUILD="$BUILD" &&
         cmake --build "$dir/cmake" -j "$JOBS"
 }

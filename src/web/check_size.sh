@@ -7,7 +7,7 @@
 set -euo pipefail
 
 site=$1 budget=$2
-shared=(index.html page.js audio.js tarnovex-data.js tarnovex.data)
+shared=(index.html page.js audio.js)
 
 gzipped() { gzip -9c "$site/$1" | wc -c; }
 

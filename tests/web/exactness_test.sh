@@ -1,7 +1,8 @@
 #!/bin/bash
 # The web edition draws the desktop's frames: one pass of the show and the
-# fade, recorded from the WebAssembly build under node, against a lossless
-# capture by the native tarnovex-capture, frame by frame.
+# fade, recorded from the WebAssembly build under node with the data files
+# it makes itself (each checked against the native build's), against a
+# lossless capture by the native tarnovex-capture, frame by frame.
 #   exactness_test.sh HEIGHT RECORD_FRAMES_JS RUN_DIR
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
 height=$1 record=$(realpath "$2") run_dir=$3
@@ -15,7 +16,7 @@ ffmpeg -v error -i "$E2E_TMP/show.mkv" -map 0:v -fps_mode passthrough -pix_fmt b
     awk -F', *' '!/^#/ { print $NF }' >"$E2E_TMP/native.md5"
 
 note "WebAssembly build under node"
-node --no-experimental-fetch "$record" "$E2E_TMP/web.md5" >/dev/null || fail "the WebAssembly build failed"
+node --no-experimental-fetch "$record" "$E2E_TMP/web.md5" "$PWD" >/dev/null || fail "the WebAssembly build failed"
 
 frames=$(wc -l <"$E2E_TMP/native.md5")
 ((frames == 2952 + 64)) || fail "the capture holds $frames frames, not one pass and the fade"

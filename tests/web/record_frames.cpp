@@ -1,34 +1,59 @@
 // The web edition's intro under node, recorded as tarnovex-capture records
 // it: the capture's own screen, key script and sound driver, with a
 // recording that writes the MD5 of each frame's pixel bytes, one line a
-// frame, to the file named by the first argument.
+// frame, to the file named by the first argument. The data files are the
+// web edition's own, made in memory; each must equal, byte for byte, the
+// file of the same name in the native run folder (the second argument).
 //
-//   record_frames-HEIGHT.js FRAMES.md5   (run in the folder of the data files)
+//   record_frames-HEIGHT.js FRAMES.md5 RUN_DIR
 #include <emscripten.h>
 
 #include <cstdio>
+#include <utility>
 
 #include "capture/capture.h"
 #include "intro/intro.h"
+#include "web/memory_files.h"
+#include "web/web_data.h"
 
-EM_JS(void, frame_md5, (const uint32_t* pixels, int32_t count, char* hex), {
+EM_JS(int, open_md5_file, (const char* path), {
+    try {
+        Module.md5File = require('fs').openSync(UTF8ToString(path), 'w');
+        return 1;
+    } catch (error) {
+        return 0;
+    }
+});
+EM_JS(void, write_frame_md5, (const uint32_t* pixels, int32_t count), {
     const bytes = HEAPU8.subarray(pixels, pixels + 4 * count);
-    stringToUTF8(require('crypto').createHash('md5').update(bytes).digest('hex'), hex, 33);
+    require('fs').writeSync(Module.md5File, require('crypto').createHash('md5').update(bytes).digest('hex') + '\n');
+});
+EM_JS(int, equals_native_file, (const char* folder, const char* name, const uint8_t* bytes, size_t size), {
+    const path = require('path').join(UTF8ToString(folder), UTF8ToString(name));
+    return require('fs').readFileSync(path).equals(HEAPU8.subarray(bytes, bytes + size)) ? 1 : 0;
 });
 
 namespace {
 
 constexpr int32_t FPS = 60;
 
-std::FILE* output = nullptr;
 int64_t frames_done = 0;
+
+bool make_data_files(const char* native_run_dir) {
+    for (DataFile& file : web_data_files()) {
+        if (!equals_native_file(native_run_dir, file.name.c_str(), file.bytes.data(), file.bytes.size())) {
+            std::fprintf(stderr, "%s differs from the native build's\n", file.name.c_str());
+            return false;
+        }
+        memory_file_add(std::move(file.name), std::move(file.bytes));
+    }
+    return true;
+}
 
 }  // namespace
 
 void capture_frame(const Image* frame) {
-    char hex[33];
-    frame_md5(frame->pixels, frame->width * frame->height, hex);
-    std::fprintf(output, "%s\n", hex);
+    write_frame_md5(frame->pixels, frame->width * frame->height);
     ++frames_done;
 }
 
@@ -42,12 +67,13 @@ int32_t capture_audio_share() {
 void capture_audio(const int16_t*, int32_t) {}
 
 int main(int argc, char** argv) {
-    if (argc != 2 || !(output = std::fopen(argv[1], "w"))) {
-        std::fprintf(stderr, "usage: record_frames FRAMES.md5\n");
+    if (argc != 3 || !open_md5_file(argv[1])) {
+        std::fprintf(stderr, "usage: record_frames FRAMES.md5 RUN_DIR\n");
         return 2;
     }
+    if (!make_data_files(argv[2])) return 1;
     capture_set_key_script(CAPTURE_PASS_FRAMES);
     capture_register_sound_driver();
     intro_main();
-    return std::fclose(output) == 0 ? 0 : 1;
+    return 0;
 }

@@ -1,4 +1,4 @@
-// The page around the intro: loads the data and the intro of the chosen
+// The page around the intro: loads the intro of the chosen
 // screen height, starts the show on a click (browsers start sound only
 // after a gesture), scales the canvas to fit with sharp pixels, offers full
 // screen and, after a quit, to play again. window.tarnovex reports the
@@ -102,7 +102,6 @@
     };
 
     const frames = { times: [], work: [] };
-    let ready = false;
 
     function keepFrameWork(milliseconds) {
         frames.times.push(performance.now());
@@ -151,29 +150,44 @@
     });
     canvas.addEventListener('keyup', () => key(0));
 
+    // The program makes its data files, then waits for each start: the first
+    // click, and each "play again" after a show.
+    let start = null;
+    let shows = 0;
     window.Module = {
-        noInitialRun: true,
         keyCode: 0,
         audio,
         print: (text) => console.log(text),
         printErr: (text) => console.error(text),
-        onRuntimeInitialized() {
-            ready = true;
-            status.textContent = 'Click to start';
+        onIdle(startShow) {
+            start = startShow;
+            if (shows++ === 0) {
+                status.textContent = 'Click to start';
+            } else {
+                again.hidden = false;
+            }
         },
         onFrame(frame, resume) {
             show.frame = frame;
             show.resume = resume;
         },
-        onShowEnded(playAgain) {
-            again.hidden = false;
-            document.getElementById('replay').onclick = () => {
-                again.hidden = true;
-                canvas.focus();
-                audio.start().then(playAgain);
-            };
-        },
     };
+
+    function startShow() {
+        canvas.focus();
+        audio.start()
+            .catch((error) => console.warn('TARNOVEX: no sound:', error))
+            .then(() => {
+                const run = start;
+                start = null;
+                run();
+                draw();
+            });
+    }
+    document.getElementById('replay').addEventListener('click', () => {
+        again.hidden = true;
+        startShow();
+    });
 
     window.tarnovex = {
         height: HEIGHT,
@@ -183,17 +197,11 @@
     };
 
     cover.addEventListener('click', (event) => {
-        if (!ready || event.target.closest('a')) return;
+        if (!start || event.target.closest('a')) return;
         cover.hidden = true;
-        canvas.focus();
-        audio.start()
-            .catch((error) => console.warn('TARNOVEX: no sound:', error))
-            .then(() => {
-                window.Module.callMain([]);
-                draw();
-                requestAnimationFrame(tick);
-            });
+        startShow();
     });
+    requestAnimationFrame(tick);
 
     function load(source) {
         return new Promise((resolve, reject) => {
@@ -204,7 +212,5 @@
             document.body.appendChild(script);
         });
     }
-    load('tarnovex-data.js')
-        .then(() => load(`tarnovex-${HEIGHT}.js`))
-        .catch((error) => { status.textContent = error.message; });
+    load(`tarnovex-${HEIGHT}.js`).catch((error) => { status.textContent = error.message; });
 })();
