@@ -150,6 +150,7 @@ build_web() {
     say "Building the web edition in $dir"
     emcmake cmake -S "$ROOT" -B "$dir/cmake" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DTARNOVEX_WEB=ON \
         -DTARNOVEX_MIKMOD_DIR="$dir/libmikmod" -DTARNOVEX_SITE_DIR="$dir/site" \
+        -DTARNOVEX_SINGLE_FILE="$dir/tarnovex.html" \
         -DTARNOVEX_NATIVE_BUILD="$BUILD" &&
         cmake --build "$dir/cmake" -j "$JOBS"
 }

@@ -2,15 +2,22 @@
 // the page is served, clicked to start, and shows the three effects in
 // order (space moves on), the scroll text in the console, the music running,
 // and after Escape a fade to black and an offer to play again, which plays.
+// Over an emulated slow mobile network ("Fast 3G", no cache) the page needs
+// two requests and shows the show's first frame soon after navigation; the
+// one-file edition (TARNOVEX_ONE_FILE) plays from file:// with no other
+// request and with its music.
 //
 //   node browser_test.mjs SITE_DIR NATIVE_BUILD_DIR [firefox]
 // Prints the frame rate, the main thread's work per frame and the sound
 // output it measured. With "firefox", Debian's firefox-esr plays the page;
 // its sound needs a sound server (PulseAudio, with a null sink will do).
 import { spawn, execFileSync } from 'node:child_process';
-import { mkdtempSync, writeFileSync, rmSync } from 'node:fs';
+import { existsSync, mkdtempSync, readFileSync, writeFileSync, rmSync } from 'node:fs';
+import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
-import { join } from 'node:path';
+import { extname, join } from 'node:path';
+import { pathToFileURL } from 'node:url';
+import { gzipSync } from 'node:zlib';
 import puppeteer from 'puppeteer-core';
 
 const [site, nativeBuild, browserName] = process.argv.slice(2);
@@ -21,6 +28,11 @@ const effectCheck = join(nativeBuild, 'tests/e2e/effect_check');
 const picture = join(nativeBuild, 'run/rotoZoom.ppm');
 const work = mkdtempSync(join(tmpdir(), 'tarnovex-web.'));
 const MEASURE_SECONDS = 10;
+const oneFile = process.env.TARNOVEX_ONE_FILE;
+// Chromium's "Fast 3G" preset, as its developer tools define it.
+const FAST_3G = { offline: false, latency: 562.5, downloadThroughput: 1.44e6 * 0.9 / 8,
+    uploadThroughput: 675e3 * 0.9 / 8 };
+const SLOW_FIRST_FRAME_MS = 2500;
 
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 function fail(message) {
@@ -41,6 +53,24 @@ function serve() {
             if (port) resolve({ server, url: `http://127.0.0.1:${port[1]}/` });
         });
         server.on('exit', () => reject(new Error('the web server did not start')));
+    });
+}
+
+// The site as a web server sends it at best, gzipped, for the slow network:
+// resolves to its address.
+function serveGzipped() {
+    const types = { '.html': 'text/html', '.wasm': 'application/wasm' };
+    const server = createServer((request, response) => {
+        const path = join(site, request.url === '/' ? 'index.html' : request.url.slice(1).split('?')[0]);
+        if (!existsSync(path) || !types[extname(path)]) {
+            response.writeHead(404).end();
+            return;
+        }
+        response.writeHead(200, { 'Content-Type': types[extname(path)], 'Content-Encoding': 'gzip' });
+        response.end(gzipSync(readFileSync(path), { level: 9 }));
+    });
+    return new Promise((resolve) => {
+        server.listen(0, '127.0.0.1', () => resolve({ server, url: `http://127.0.0.1:${server.address().port}/` }));
     });
 }
 
@@ -118,6 +148,57 @@ async function measure(page) {
     }, before);
 }
 
+async function clickToStart(page, timeout = 20000) {
+    await page.waitForFunction(() => document.getElementById('status').textContent === 'Click to start', { timeout });
+    await page.click('#cover');
+}
+
+// Requests other than data: URLs (the AudioWorklet comes as one).
+function countRequests(page) {
+    const urls = [];
+    page.on('request', (request) => {
+        if (!request.url().startsWith('data:')) urls.push(request.url());
+    });
+    return urls;
+}
+
+// The site, gzipped, over "Fast 3G": index.html and the program, then the
+// first frame within SLOW_FIRST_FRAME_MS of navigation, the click included.
+async function slowNetwork(browser) {
+    const { server, url } = await serveGzipped();
+    const page = await browser.newPage();
+    const requests = countRequests(page);
+    const network = await page.createCDPSession();
+    await network.send('Network.enable');
+    await network.send('Network.setCacheDisabled', { cacheDisabled: true });
+    await network.send('Network.emulateNetworkConditions', FAST_3G);
+    await page.goto(url, { waitUntil: 'domcontentloaded' });
+    await clickToStart(page);
+    await page.waitForFunction(() => window.tarnovex.timings.firstFrame !== null, { timeout: 10000 });
+    const { firstFrame } = await page.evaluate(() => window.tarnovex.timings);
+    note(`Fast 3G: ${requests.length} requests, first frame ${firstFrame.toFixed(0)} ms after navigation`);
+    if (requests.length > 2) fail(`Fast 3G: ${requests.length} requests before the show: ${requests.join(' ')}`);
+    if (firstFrame > SLOW_FIRST_FRAME_MS) fail(`Fast 3G: the first frame came ${firstFrame.toFixed(0)} ms after navigation`);
+    await waitForEffect(page, 'rotozoom', 5);
+    await page.close();
+    server.close();
+}
+
+// The one-file edition from file://: no other request, the show, the music.
+async function playOneFile(browser) {
+    const page = await browser.newPage();
+    const requests = countRequests(page);
+    await page.goto(pathToFileURL(oneFile).href);
+    await clickToStart(page);
+    await waitForEffect(page, 'rotozoom', 5);
+    await sleep(2000);
+    const audio = await page.evaluate(() => window.tarnovex.audio());
+    note(`one file from file://: ${requests.length} request, sound ${audio.state}, peak ${audio.peak.toFixed(3)}`);
+    if (requests.length !== 1) fail(`the one file made other requests: ${requests.slice(1).join(' ')}`);
+    if (audio.state !== 'running' || audio.peak < 0.05) fail('the one file plays no music');
+    await page.close();
+}
+
 async function run(url) {
     const browser = await puppeteer.launch({ headless: true, ...LAUNCH });
     try {
@@ -128,13 +209,11 @@ async function run(url) {
         page.on('pageerror', (error) => console.push(`page error: ${error.message}`));
 
         await page.goto(url);
-        await page.waitForFunction(() => document.getElementById('status').textContent === 'Click to start', {
-            timeout: 20000,
-        });
-        note('cover shown; starting');
-        await page.click('#cover');
+        note('starting');
+        await clickToStart(page);
         await waitForEffect(page, 'rotozoom', 5);
-        note('part one: roto-zoom');
+        const { clicked, firstFrame } = await page.evaluate(() => window.tarnovex.timings);
+        note(`part one: roto-zoom; first frame ${(firstFrame - clicked).toFixed(1)} ms after the click`);
         await waitForEffect(page, 'multiscroll', 8);
         note('part two follows by itself: raster bars through the scroller');
 
@@ -182,6 +261,9 @@ async function run(url) {
 
         const errors = console.filter((line) => /error|abort/i.test(line));
         if (errors.length) fail(`errors in the console: ${errors.join(' | ')}`);
+
+        if (!browserName) await slowNetwork(browser);
+        if (oneFile) await playOneFile(browser);
     } finally {
         await browser.close();
     }

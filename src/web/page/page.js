@@ -1,14 +1,17 @@
-// The page around the intro: loads the intro of the chosen
-// screen height, starts the show on a click (browsers start sound only
-// after a gesture), scales the canvas to fit with sharp pixels, offers full
-// screen and, after a quit, to play again. window.tarnovex reports the
+// The page around the intro: loads the intro of the chosen screen height
+// (or takes the one built into the page), starts the show on a click
+// (browsers start sound only after a gesture), scales the canvas to fit
+// with sharp pixels, offers full screen and, after a quit, to play again. window.tarnovex reports the
 // frame times and the sound output for whoever watches (the tests), and
 // window.tarnovex.key(code) is the one way in for the show's key codes.
 'use strict';
 
 (() => {
+    // What the build put into the page: the AudioWorklet as a data: URL and,
+    // in the one-file edition, the 320 x 240 program, gzipped, in base64.
+    const built = window.tarnovexBuild;
     const WIDTH = 320;
-    const HEIGHT = location.search === '?200' ? 200 : 240;
+    const HEIGHT = !built.program && location.search === '?200' ? 200 : 240;
     const SAMPLE_RATE = 44100;  // the desktop's; libmikmod's rate is 16 bits, too small for 96 kHz
     const LEAD_SECONDS = 0.1;  // how far the mix runs ahead of the speakers
     const KEPT_FRAMES = 4096;
@@ -20,6 +23,7 @@
     const status = document.getElementById('status');
     canvas.height = HEIGHT;
     document.getElementById(`h${HEIGHT}`).style.fontWeight = 'bold';
+    document.getElementById('heights').hidden = Boolean(built.program);
 
     // The largest whole number of device pixels per picture pixel that fits;
     // on a screen smaller than the picture, the largest fraction.
@@ -54,24 +58,26 @@
         position: 0,
         stats: { played: 0, underruns: 0, peak: 0 },
 
-        async start() {
-            if (this.context) {
-                this.context.resume();
-                return;
-            }
+        // Made as the page loads, so that the start click only resumes it and
+        // the show's first frame need not wait for the worklet.
+        async prepare() {
             this.context = new AudioContext({ sampleRate: SAMPLE_RATE });
             this.rate = this.context.sampleRate;
             if (!this.context.audioWorklet) {
                 console.warn('TARNOVEX: no AudioWorklet here (the page needs https or localhost): no sound');
                 return;
             }
-            await this.context.audioWorklet.addModule('audio.js');
+            await this.context.audioWorklet.addModule(built.worklet);
             this.node = new AudioWorkletNode(this.context, 'tarnovex-feed', { outputChannelCount: [2] });
             this.node.port.onmessage = (event) => { this.stats = event.data; };
             this.node.connect(this.context.destination);
-            // Not awaited: where the browser keeps the sound suspended, the
-            // show still runs, and the music joins when the sound may start.
-            this.context.resume();
+        },
+
+        // Browsers let the sound start only from a gesture. Not awaited: where
+        // the sound stays suspended the show still runs, and the music joins
+        // when the sound may start.
+        start() {
+            if (this.context) this.context.resume();
         },
 
         // Sample frames to mix now to keep the queue LEAD_SECONDS ahead; after
@@ -117,8 +123,11 @@
     // animation frame, and the last one made is drawn.
     const context = canvas.getContext('2d');
     const show = { frame: null, resume: null };
+    const timings = { clicked: null, firstFrame: null };
     function draw() {
-        if (show.frame && show.frame.data.length) context.putImageData(show.frame, 0, 0);
+        if (!show.frame || !show.frame.data.length) return;
+        context.putImageData(show.frame, 0, 0);
+        if (timings.firstFrame === null) timings.firstFrame = performance.now();
     }
     function tick() {
         requestAnimationFrame(tick);
@@ -134,7 +143,7 @@
     // The key the show reads on its next frame: the desktop's key code of the
     // last key pressed, 0 after a release.
     function key(code) {
-        window.Module.keyCode = code;
+        program.keyCode = code;
     }
     const FUNCTION_KEY_BASE = 282 - 112;  // F1 in the desktop's codes less F1's DOM code
     function desktopKeyCode(code) {
@@ -154,7 +163,7 @@
     // click, and each "play again" after a show.
     let start = null;
     let shows = 0;
-    window.Module = {
+    const program = {
         keyCode: 0,
         audio,
         print: (text) => console.log(text),
@@ -175,14 +184,11 @@
 
     function startShow() {
         canvas.focus();
-        audio.start()
-            .catch((error) => console.warn('TARNOVEX: no sound:', error))
-            .then(() => {
-                const run = start;
-                start = null;
-                run();
-                draw();
-            });
+        audio.start();
+        const run = start;
+        start = null;
+        run();
+        draw();
     }
     document.getElementById('replay').addEventListener('click', () => {
         again.hidden = true;
@@ -193,24 +199,34 @@
         height: HEIGHT,
         key,
         frames,
+        timings,
         audio: () => ({ state: audio.context && audio.context.state, rate: audio.rate, ...audio.stats }),
     };
 
     cover.addEventListener('click', (event) => {
         if (!start || event.target.closest('a')) return;
+        timings.clicked = performance.now();
         cover.hidden = true;
         startShow();
     });
     requestAnimationFrame(tick);
 
-    function load(source) {
-        return new Promise((resolve, reject) => {
-            const script = document.createElement('script');
-            script.src = source;
-            script.onload = resolve;
-            script.onerror = () => reject(new Error(`cannot load ${source}`));
-            document.body.appendChild(script);
-        });
+    // The program's WebAssembly: fetched beside the page, or unpacked from it.
+    function programBytes() {
+        if (!built.program) {
+            return fetch(`tarnovex-${HEIGHT}.wasm`).then((response) => {
+                if (!response.ok) throw new Error(`cannot load tarnovex-${HEIGHT}.wasm`);
+                return response.arrayBuffer();
+            });
+        }
+        const packed = Uint8Array.from(atob(built.program), (c) => c.charCodeAt(0));
+        return new Response(new Blob([packed]).stream().pipeThrough(new DecompressionStream('gzip'))).arrayBuffer();
     }
-    load(`tarnovex-${HEIGHT}.js`).catch((error) => { status.textContent = error.message; });
+    audio.prepare().catch((error) => console.warn('TARNOVEX: no sound:', error));
+    programBytes()
+        .then((wasmBinary) => {
+            program.wasmBinary = wasmBinary;
+            return createTarnovex(program);
+        })
+        .catch((error) => { status.textContent = error.message; });
 })();
