@@ -187,14 +187,16 @@ async function slowNetwork(browser) {
 // The one-file edition from file://: no other request, the show, the music.
 async function playOneFile(browser) {
     const page = await browser.newPage();
+    const address = pathToFileURL(oneFile).href;
     const requests = countRequests(page);
-    await page.goto(pathToFileURL(oneFile).href);
+    await page.goto(address);
     await clickToStart(page);
     await waitForEffect(page, 'rotozoom', 5);
     await sleep(2000);
     const audio = await page.evaluate(() => window.tarnovex.audio());
-    note(`one file from file://: ${requests.length} request, sound ${audio.state}, peak ${audio.peak.toFixed(3)}`);
-    if (requests.length !== 1) fail(`the one file made other requests: ${requests.slice(1).join(' ')}`);
+    const others = requests.filter((url) => url !== address);
+    note(`one file from file://: ${others.length} other requests, sound ${audio.state}, peak ${audio.peak.toFixed(3)}`);
+    if (others.length) fail(`the one file made other requests: ${others.join(' ')}`);
     if (audio.state !== 'running' || audio.peak < 0.05) fail('the one file plays no music');
     await page.close();
 }
