@@ -45,9 +45,9 @@ TEST_PACKAGES=(netpbm xvfb xdotool openbox imagemagick x11-utils clang libclang-
     lintian desktop-file-utils appstream pulseaudio pulseaudio-utils ffmpeg)
 # The web edition: the compiler and its optimiser (binaryen's wasm-opt),
 # Debian's libmikmod source unpacked by dpkg-source (dpkg-dev), and the
-# browser of its test. npm comes with some
-# Node.js builds and is installed only where the command is missing.
-WEB_PACKAGES=(emscripten binaryen dpkg-dev chromium)
+# browsers of its test. npm comes with some Node.js builds and is installed
+# only where the command is missing.
+WEB_PACKAGES=(emscripten binaryen dpkg-dev chromium firefox-esr)
 WEB_PORT=8000
 
 say() { printf '\n=== %s\n' "$*"; }
@@ -136,9 +136,10 @@ install_web_packages() {
 }
 
 # build_web: the native build's data files (what the web edition's own must
-# equal, in its tests), libmikmod for WebAssembly, and the site in
-# $BUILD-web/site. Debian's emscripten finds its
-# optimiser's acorn module only through NODE_PATH.
+# equal, in its tests), libmikmod for WebAssembly, the site in
+# $BUILD-web/site and the one-file edition $BUILD-web/tarnovex.html.
+# Debian's emscripten finds its optimiser's acorn module only through
+# NODE_PATH.
 build_web() {
     local dir=$BUILD-web
     export NODE_PATH=/usr/share/nodejs EMSDK_PYTHON=/usr/bin/python3
@@ -196,8 +197,8 @@ package_stage() {
 }
 
 # The web edition, after the suite stage has built the native programs: its
-# frames against a native capture under node, the page in headless Chromium,
-# and the size budget.
+# frames against a native capture under node, the page in headless Chromium
+# and Firefox, and the size budget.
 web_stage() {
     build_web || return 1
     say "Installing the browser test's npm packages"

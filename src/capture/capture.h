@@ -14,32 +14,28 @@
 #include <string>
 
 #include "img/img.h"
+#include "intro/show_length.h"
 
 // ---- Arguments ------------------------------------------------------------
 
 constexpr int32_t CAPTURE_SAMPLE_RATE = 44100;
 constexpr int32_t CAPTURE_CHANNELS = 2;
-// Frames of one pass of the show (the three parts) and of the closing fade.
-constexpr int64_t CAPTURE_PASS_FRAMES = 201 + 2001 + 750;
-constexpr int64_t CAPTURE_FADE_FRAMES = 64;
 
 struct CaptureOptions {
     std::string output;
     int32_t height = 240;
-    int64_t frames = CAPTURE_PASS_FRAMES;  // frames of the show before the fade
+    int64_t frames = PASS_FRAMES;  // frames of the show before the fade
     int32_t fps = 60;
     int32_t scale = 1;
     bool lossless = false;  // FFV1 + FLAC in Matroska, else H.264 + AAC in MP4
     std::string data_folder;  // empty: the one found beside the program
 };
 
-enum class CaptureParse { run, help, error };
-
-// Reads the command line into `options`; on an error `error` says what is
-// wrong. A name ending in ".mkv" asks for the lossless file, ".mp4" for the
-// compressed one unless --lossless is given (which needs ".mkv").
-CaptureParse capture_parse_args(int argc, char** argv, CaptureOptions* options, std::string* error);
-const char* capture_usage();
+// Reads the command line. A name ending in ".mkv" asks for the lossless
+// file, ".mp4" for the compressed one unless --lossless is given (which needs
+// ".mkv"). --help prints the usage and exits with status 0; a wrong argument
+// fails through capture_fail, `hint` added to the message.
+CaptureOptions capture_read_args(int argc, char** argv, const std::string& hint);
 
 // The folder of the running program, its symbolic links resolved.
 std::string capture_own_folder();

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include "capture/capture.h"
@@ -28,13 +27,7 @@ void enter_data_folder(const std::string& folder) {
 
 int main(int argc, char** argv) {
     standard_files_ensure_open();
-    CaptureOptions options;
-    std::string error;
-    switch (capture_parse_args(argc, argv, &options, &error)) {
-        case CaptureParse::help: std::fputs(capture_usage(), stdout); return 0;
-        case CaptureParse::error: capture_fail(error);
-        case CaptureParse::run: break;
-    }
+    const CaptureOptions options = capture_read_args(argc, argv, "");
     if (options.height != SCREEN_HEIGHT) capture_fail("this program records the show at height " +
                                                       std::to_string(SCREEN_HEIGHT) + " only");
     capture_begin(options, SCREEN_WIDTH, SCREEN_HEIGHT);

@@ -1,17 +1,13 @@
 // Where a capture finds the show's data files.
-#include <unistd.h>
-
-#include <climits>
 #include <filesystem>
 
 #include "capture/capture.h"
+#include "own_folder/own_folder.h"
 
 std::string capture_own_folder() {
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) return ".";
-    const std::string self(path, static_cast<size_t>(length));
-    return self.substr(0, self.rfind('/'));
+    std::error_code error;
+    const std::filesystem::path folder = own_folder(error);
+    return error ? "." : folder.string();
 }
 
 std::string capture_data_folder(const CaptureOptions& options) {

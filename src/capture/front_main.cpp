@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -12,13 +11,7 @@
 
 int main(int argc, char** argv) {
     standard_files_ensure_open();
-    CaptureOptions options;
-    std::string error;
-    switch (capture_parse_args(argc, argv, &options, &error)) {
-        case CaptureParse::help: std::fputs(capture_usage(), stdout); return 0;
-        case CaptureParse::error: capture_fail(error + " (see tarnovex-capture --help)");
-        case CaptureParse::run: break;
-    }
+    const CaptureOptions options = capture_read_args(argc, argv, " (see tarnovex-capture --help)");
     const std::string program = capture_own_folder() + "/tarnovex-capture-" + std::to_string(options.height);
     execv(program.c_str(), argv);
     capture_fail("cannot start " + program + ": " + std::strerror(errno));

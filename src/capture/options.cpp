@@ -1,6 +1,8 @@
 // The capture programs' command line.
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,129 +11,30 @@
 namespace {
 
 constexpr int64_t MAX_FRAMES = 100'000'000;
+constexpr int64_t MAX_PASSES = MAX_FRAMES / PASS_FRAMES;
+constexpr int64_t MAX_FPS = 240;
+constexpr int64_t MAX_SCALE = 6;
 
 bool ends_with(std::string_view text, std::string_view end) {
     return text.size() > end.size() && text.substr(text.size() - end.size()) == end;
 }
 
-// A whole decimal number within [low, high].
-bool parse_number(const char* text, int64_t low, int64_t high, int64_t* value) {
-    if (!text || *text < '0' || *text > '9') return false;
+// A whole decimal number within [low, high]; nothing for a missing text.
+std::optional<int64_t> parse_number(const char* text, int64_t low, int64_t high) {
+    if (!text || *text < '0' || *text > '9') return std::nullopt;
     char* end = nullptr;
     errno = 0;
     const long long number = std::strtoll(text, &end, 10);
-    if (errno != 0 || *end != '\0' || number < low || number > high) return false;
-    *value = number;
-    return true;
+    if (errno != 0 || *end != '\0' || number < low || number > high) return std::nullopt;
+    return number;
 }
 
-struct NumberOption {
-    std::string_view name;
-    int64_t low, high;
-};
-
-constexpr NumberOption NUMBER_OPTIONS[] = {
-    {"--height", 200, 240},
-    {"--passes", 1, MAX_FRAMES / CAPTURE_PASS_FRAMES},
-    {"--frames", 1, MAX_FRAMES},
-    {"--fps", 1, 240},
-    {"--scale", 1, 6},
-};
-
-std::string allowed_values(const NumberOption& option) {
-    if (option.name == "--height") return "200 or 240";
-    return "a whole number from " + std::to_string(option.low) + " to " + std::to_string(option.high);
+std::string needs_number(std::string_view option, int64_t low, int64_t high) {
+    return std::string(option) + " needs a whole number from " + std::to_string(low) + " to " +
+           std::to_string(high);
 }
 
-class Parser {
-  public:
-    Parser(CaptureOptions* options, std::string* error) : options_(options), error_(error) {}
-
-    CaptureParse parse(int argc, char** argv) {
-        for (int i = 1; i < argc; ++i) {
-            const std::string_view arg = argv[i];
-            if (arg == "--help" || arg == "-h") return CaptureParse::help;
-            if (arg == "--lossless") {
-                options_->lossless = true;
-            } else if (arg == "--data") {
-                if (i + 1 == argc || argv[i + 1][0] == '\0') return fail("--data needs a folder");
-                options_->data_folder = argv[++i];
-            } else if (const NumberOption* option = number_option(arg)) {
-                int64_t value = 0;
-                if (!parse_number(i + 1 < argc ? argv[i + 1] : nullptr, option->low, option->high, &value) ||
-                    (option->name == "--height" && value != 200 && value != 240)) {
-                    return fail(std::string(arg) + " needs " + allowed_values(*option));
-                }
-                ++i;
-                if (!apply(option->name, value)) return CaptureParse::error;
-            } else if (arg.size() > 1 && arg[0] == '-') {
-                return fail("unknown option " + std::string(arg));
-            } else if (!options_->output.empty()) {
-                return fail("one output file only");
-            } else {
-                options_->output = arg;
-            }
-        }
-        return check();
-    }
-
-  private:
-    static const NumberOption* number_option(std::string_view arg) {
-        for (const NumberOption& option : NUMBER_OPTIONS) {
-            if (option.name == arg) return &option;
-        }
-        return nullptr;
-    }
-
-    bool apply(std::string_view name, int64_t value) {
-        if (name == "--passes" || name == "--frames") {
-            if (length_given_) {
-                fail("give --passes or --frames, not both");
-                return false;
-            }
-            length_given_ = true;
-            options_->frames = name == "--passes" ? value * CAPTURE_PASS_FRAMES : value;
-        } else if (name == "--height") {
-            options_->height = static_cast<int32_t>(value);
-        } else if (name == "--fps") {
-            options_->fps = static_cast<int32_t>(value);
-        } else {
-            options_->scale = static_cast<int32_t>(value);
-        }
-        return true;
-    }
-
-    CaptureParse check() {
-        const std::string& output = options_->output;
-        if (output.empty()) return fail("no output file given");
-        if (ends_with(output, ".mkv")) {
-            options_->lossless = true;
-        } else if (!ends_with(output, ".mp4")) {
-            return fail("the output file must end in .mp4 or .mkv: " + output);
-        } else if (options_->lossless) {
-            return fail("--lossless writes FFV1 and FLAC into a .mkv file, not " + output);
-        }
-        return CaptureParse::run;
-    }
-
-    CaptureParse fail(const std::string& message) {
-        *error_ = message;
-        return CaptureParse::error;
-    }
-
-    CaptureOptions* options_;
-    std::string* error_;
-    bool length_given_ = false;
-};
-
-}  // namespace
-
-CaptureParse capture_parse_args(int argc, char** argv, CaptureOptions* options, std::string* error) {
-    *options = CaptureOptions{};
-    return Parser(options, error).parse(argc, argv);
-}
-
-const char* capture_usage() {
+std::string usage() {
     return "Usage: tarnovex-capture OUTPUT [--height 200|240] [--passes N | --frames N]\n"
            "                        [--fps N] [--scale K] [--lossless] [--data DIR]\n"
            "Renders the TARNOVEX show with its music into a video file, frame by frame.\n"
@@ -140,8 +43,12 @@ const char* capture_usage() {
            "                lossless), taken from the current folder; an existing file\n"
            "                is replaced\n"
            "  --height H    screen height, 200 or 240 (default 240)\n"
-           "  --passes N    N passes of the show's three parts (default 1)\n"
-           "  --frames N    N frames of the show instead; the 64-frame fade follows\n"
+           "  --passes N    N passes of the show's three parts (" +
+           std::to_string(PASS_FRAMES) +
+           " frames; default 1)\n"
+           "  --frames N    N frames of the show instead; the " +
+           std::to_string(FADE_FRAMES) +
+           "-frame fade follows\n"
            "  --fps N       frames per second of the video, 1 to 240 (default 60)\n"
            "  --scale K     enlarge each frame K times, 1 to 6 (default 1)\n"
            "  --lossless    the lossless codecs; needs a .mkv file\n"
@@ -151,4 +58,79 @@ const char* capture_usage() {
            "\n"
            "Exit status: 0 when the file is complete, 2 on an error (no file is left),\n"
            "also when a data file is missing or refused.\n";
+}
+
+// The output's name decides the codecs.
+std::optional<std::string> check_output(CaptureOptions* options) {
+    const std::string& output = options->output;
+    if (output.empty()) return "no output file given";
+    if (ends_with(output, ".mkv")) {
+        options->lossless = true;
+    } else if (!ends_with(output, ".mp4")) {
+        return "the output file must end in .mp4 or .mkv: " + output;
+    } else if (options->lossless) {
+        return "--lossless writes FFV1 and FLAC into a .mkv file, not " + output;
+    }
+    return std::nullopt;
+}
+
+// Reads the arguments into `options`; returns what is wrong with them, if
+// anything. Sets `help` when --help comes before any error. An option's value
+// is the next argument, argv[argc] being null.
+std::optional<std::string> parse(int argc, char** argv, CaptureOptions* options, bool* help) {
+    bool length_given = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            *help = true;
+            return std::nullopt;
+        } else if (arg == "--lossless") {
+            options->lossless = true;
+        } else if (arg == "--data") {
+            const char* folder = argv[++i];
+            if (!folder || !*folder) return "--data needs a folder";
+            options->data_folder = folder;
+        } else if (arg == "--height") {
+            const std::optional<int64_t> height = parse_number(argv[++i], 200, 240);
+            if (!height || (*height != 200 && *height != 240)) return "--height needs 200 or 240";
+            options->height = static_cast<int32_t>(*height);
+        } else if (arg == "--passes" || arg == "--frames") {
+            const bool passes = arg == "--passes";
+            const int64_t most = passes ? MAX_PASSES : MAX_FRAMES;
+            const std::optional<int64_t> count = parse_number(argv[++i], 1, most);
+            if (!count) return needs_number(arg, 1, most);
+            if (length_given) return "give --passes or --frames, not both";
+            length_given = true;
+            options->frames = passes ? *count * PASS_FRAMES : *count;
+        } else if (arg == "--fps") {
+            const std::optional<int64_t> fps = parse_number(argv[++i], 1, MAX_FPS);
+            if (!fps) return needs_number(arg, 1, MAX_FPS);
+            options->fps = static_cast<int32_t>(*fps);
+        } else if (arg == "--scale") {
+            const std::optional<int64_t> scale = parse_number(argv[++i], 1, MAX_SCALE);
+            if (!scale) return needs_number(arg, 1, MAX_SCALE);
+            options->scale = static_cast<int32_t>(*scale);
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return "unknown option " + std::string(arg);
+        } else if (!options->output.empty()) {
+            return "one output file only";
+        } else {
+            options->output = arg;
+        }
+    }
+    return check_output(options);
+}
+
+}  // namespace
+
+CaptureOptions capture_read_args(int argc, char** argv, const std::string& hint) {
+    CaptureOptions options;
+    bool help = false;
+    const std::optional<std::string> error = parse(argc, argv, &options, &help);
+    if (help) {
+        std::fputs(usage().c_str(), stdout);
+        std::exit(0);
+    }
+    if (error) capture_fail(*error + hint);
+    return options;
 }

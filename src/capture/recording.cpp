@@ -96,7 +96,7 @@ void remove_temporary_on_signals() {
 
 int64_t sample_at(int64_t frame) { return frame * CAPTURE_SAMPLE_RATE / recording.options.fps; }
 
-int64_t frames_in_all() { return recording.options.frames + CAPTURE_FADE_FRAMES; }
+int64_t frames_in_all() { return recording.options.frames + FADE_FRAMES; }
 
 // The bar: '#' for the part done; with the scroll text caught, its latest
 // characters instead, the part done in reverse video.

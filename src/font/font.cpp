@@ -2,9 +2,10 @@
 // keyed blit; single characters, hexadecimal numbers and lines of text.
 #include "font/font.h"
 
-#include <cstdlib>
 #include <limits>
 #include <optional>
+
+#include "img/heap_record.h"
 
 namespace {
 
@@ -67,24 +68,17 @@ void draw_hex(const Font* font, uint32_t value, int digits, int32_t x, int32_t y
 void font_error() {}
 
 Font* font_create() {
-    auto* font = static_cast<Font*>(std::calloc(1, sizeof(Font)));
-    if (!font) {
-        font_error();
-        return nullptr;
-    }
+    auto* font = heap_record_new<Font>(font_error);
+    if (!font) return nullptr;
     font->glyph_width = 6;
     font->glyph_height = 6;
     return font;
 }
 
 void font_destroy(Font** font) {
-    if (!font || !*font) {
-        font_error();
-        return;
-    }
-    if ((*font)->sheet) img_destroy(&(*font)->sheet);
-    std::free(*font);
-    *font = nullptr;
+    heap_record_delete(font, font_error, [](Font& owner) {
+        if (owner.sheet) img_destroy(&owner.sheet);
+    });
 }
 
 void font_draw_char(const Font* font, int32_t code, int32_t x, int32_t y, Image* image) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "img/heap_record.h"
 #include "img/img.h"
 #include "img/pixel_rows.h"
 
@@ -23,30 +24,16 @@ bool inside(const Image* img, int32_t x, int32_t y) {
 void img_error() { std::printf("IMG error\n"); }
 
 Image* img_create() {
-    auto* img = static_cast<Image*>(std::calloc(1, sizeof(Image)));
-    if (!img) {
-        img_error();
-        return nullptr;
-    }
+    auto* img = heap_record_new<Image>(img_error);
+    if (!img) return nullptr;
     img->width = 16;
     img->height = 16;
     img->pixels = static_cast<uint32_t*>(std::calloc(256, sizeof(uint32_t)));
-    if (!img->pixels) {
-        std::free(img);
-        img_error();
-        return nullptr;
-    }
-    return img;
+    return heap_record_complete(img, img->pixels, img_error);
 }
 
 void img_destroy(Image** img) {
-    if (!img || !*img) {
-        img_error();
-        return;
-    }
-    std::free((*img)->pixels);
-    std::free(*img);
-    *img = nullptr;
+    heap_record_delete(img, img_error, [](Image& image) { std::free(image.pixels); });
 }
 
 void img_resize(Image* img, int32_t width, int32_t height) {

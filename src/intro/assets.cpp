@@ -108,3 +108,12 @@ void intro_release_assets() {
     font_picture = nullptr;
     img_destroy(&rotozoom_picture);
 }
+
+void intro_reset_assets() {
+    for (Image*& strip : roll_images) {
+        if (strip) img_destroy(&strip);
+    }
+    if (scroll_layer) img_destroy(&scroll_layer);
+    scroll_x = 0;
+    scroll_pos = 0;
+}

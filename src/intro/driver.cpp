@@ -1,16 +1,23 @@
 // The intro's entry point and only control flow: start-up, the endless show
 // of three parts, the key commands, and the shutdown with its fade to black.
+#include <cstdlib>
+
 #include "intro/intro.h"
+
+namespace {
+
+constexpr int32_t START_SCROLL_SPEED = 2;
+
+}  // namespace
 
 Screen* screen = nullptr;
 KeyState* keys = nullptr;
 Image* frame_image = nullptr;
 int8_t request = REQUEST_NONE;
-int32_t scroll_speed = 2;
+int32_t scroll_speed = START_SCROLL_SPEED;
 
 namespace {
 
-constexpr int32_t FADE_FRAMES = 64;
 constexpr uint8_t FADE_STEP = 4;
 
 constexpr uint8_t KEY_ESCAPE = 27;
@@ -82,6 +89,15 @@ void intro_shutdown() {
     img_destroy(&frame_image);
     keys_close(&keys);
     screen_close(&screen);
+}
+
+void intro_reset() {
+    request = REQUEST_NONE;
+    scroll_speed = START_SCROLL_SPEED;
+    intro_reset_assets();
+    multiscroll_reset();
+    plasma_reset();
+    std::srand(1);  // an unseeded generator gives the sequence of seed 1
 }
 
 int32_t intro_main() {

@@ -5,10 +5,12 @@
 // 240); every size-dependent quantity of the effects follows it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "font/font.h"
 #include "img/img.h"
+#include "intro/show_length.h"
 #include "raster/raster.h"
 #include "screen/screen.h"
 
@@ -29,6 +31,11 @@ extern int8_t request;
 extern int32_t scroll_speed;
 
 int32_t intro_main();
+// Puts all the state that lives across passes back to its values at program
+// start, the random sequence included, and lets go of what a finished run
+// left, so that the next intro_main plays as a freshly started program.
+// Only between runs.
+void intro_reset();
 void intro_init();
 void intro_shutdown();
 void intro_handle_key(uint8_t code);
@@ -53,6 +60,9 @@ extern int32_t scroll_pos;
 
 void intro_load_assets();
 void intro_release_assets();
+// Lets go of the assets a finished run left for the process exit (the
+// colour strips and the scroll layer) and puts the scroller's position back.
+void intro_reset_assets();
 // The first start-up picture the show would not find or would refuse, else
 // null. Each picture is read once and let go.
 const char* intro_refused_picture();
@@ -72,7 +82,6 @@ const char* music_refused_file();
 
 // ---- Part one: roto-zoom over laser trails ------------------------------
 
-constexpr int32_t ROTOZOOM_FRAMES = 201;
 constexpr int32_t ROTOZOOM_LASER_COUNT = 3;
 
 struct LaserLine;
@@ -85,15 +94,16 @@ void rotozoom_compose_frame(Image* canvas, LaserLine* const lasers[ROTOZOOM_LASE
 
 // ---- Part two: multi-scroll raster bars ---------------------------------
 
-constexpr int32_t MULTISCROLL_FRAMES = 2001;
-
 struct RollLevel {
     int32_t level;     // how much the strip is darkened, 0 ... 255
     int32_t velocity;  // added to level every frame
 };
 
-extern RollLevel roll_levels[ROLL_COUNT];
+extern std::array<RollLevel, ROLL_COUNT> roll_levels;
 extern const char scroll_text[];
+
+// The brightness levels back to their program-start values.
+void multiscroll_reset();
 
 void part_multiscroll();
 void scroller_render();
@@ -105,7 +115,6 @@ void multiscroll_compose_frame(Raster* bars, Image* strip_column);
 
 // ---- Part three: plasma with wobbling text ------------------------------
 
-constexpr int32_t PLASMA_FRAMES = 750;
 constexpr int32_t PLASMA_LINE_COUNT = 11;
 
 struct Wave {
@@ -117,12 +126,15 @@ struct Wave {
 
 extern Wave text_wave_y;
 extern Wave text_wave_x;
-extern Wave plasma_waves[6];  // R1, G1, B1, R2, G2, B2
+extern std::array<Wave, 6> plasma_waves;  // R1, G1, B1, R2, G2, B2
 extern Raster rainbow_raster;
 extern const char* const plasma_lines[PLASMA_LINE_COUNT];
 extern uint8_t plasma_mode;
 
 int32_t wrap_index(int32_t value, int32_t n);
+// The wave phases and the rainbow's position back to their program-start
+// values.
+void plasma_reset();
 void part_plasma();
 // One frame of part three up to, not including, the frame tail, with the
 // run's raster and images and the text block's corner before wobbling.

@@ -2,14 +2,23 @@
 // one text scroller repeated in every 20-row band of the screen. The scrolled
 // text is echoed on standard output as it leaves the screen.
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 
 #include "intro/intro.h"
 
-RollLevel roll_levels[ROLL_COUNT] = {
+namespace {
+
+constexpr std::array<RollLevel, ROLL_COUNT> START_LEVELS = {{
     {0, 1}, {0, 2}, {0, 3}, {0, 4}, {0, 5}, {0, 6}, {0, 6}, {0, 5}, {0, 4}, {0, 3}, {0, 2}, {0, 1},
-};
+}};
+
+}  // namespace
+
+std::array<RollLevel, ROLL_COUNT> roll_levels = START_LEVELS;
+
+void multiscroll_reset() { roll_levels = START_LEVELS; }
 
 // Every character, line breaks included, is drawn as its glyph and echoed
 // unchanged. The closing line of spaces scrolls the last words off the

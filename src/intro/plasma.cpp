@@ -7,16 +7,24 @@
 
 #include "intro/intro.h"
 
-Wave text_wave_y = {0, 15, 24, 16};
-Wave text_wave_x = {100, 11, 32, 16};
-Wave plasma_waves[6] = {
+namespace {
+
+constexpr Wave TEXT_WAVE_Y_START = {0, 15, 24, 16};
+constexpr Wave TEXT_WAVE_X_START = {100, 11, 32, 16};
+constexpr std::array<Wave, 6> PLASMA_WAVES_START = {{
     {0, -17, 1, 64},  // R1
     {0, -27, 2, 32},  // G1
     {0, -33, 3, 32},  // B1
     {0, 21, 7, 32},   // R2
     {0, 31, 8, 32},   // G2
     {0, 41, 9, 32},   // B2
-};
+}};
+
+}  // namespace
+
+Wave text_wave_y = TEXT_WAVE_Y_START;
+Wave text_wave_x = TEXT_WAVE_X_START;
+std::array<Wave, 6> plasma_waves = PLASMA_WAVES_START;
 
 namespace {
 
@@ -60,6 +68,14 @@ const char* const plasma_lines[PLASMA_LINE_COUNT] = {
 };
 
 uint8_t plasma_mode = 0;
+
+void plasma_reset() {
+    text_wave_y = TEXT_WAVE_Y_START;
+    text_wave_x = TEXT_WAVE_X_START;
+    plasma_waves = PLASMA_WAVES_START;
+    rainbow_raster.position = 0;
+    plasma_mode = 0;
+}
 
 int32_t wrap_index(int32_t value, int32_t n) {
     if (n <= 0) return 0;

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "img/heap_record.h"
+
 namespace {
 
 bool has_canvas(const LaserLine* laser) { return laser && laser->canvas; }
@@ -40,19 +42,11 @@ void for_each_point_backward(const LaserLine* laser, Plot plot) {
 
 void laser_error() {}
 
-LaserLine* laser_create() {
-    auto* laser = static_cast<LaserLine*>(std::calloc(1, sizeof(LaserLine)));
-    if (!laser) laser_error();
-    return laser;
-}
+LaserLine* laser_create() { return heap_record_new<LaserLine>(laser_error); }
 
+// A line owns nothing: its canvas is the caller's.
 void laser_destroy(LaserLine** laser) {
-    if (!laser || !*laser) {
-        laser_error();
-        return;
-    }
-    std::free(*laser);
-    *laser = nullptr;
+    heap_record_delete(laser, laser_error, [](LaserLine&) {});
 }
 
 void laser_init(LaserLine* laser, Image* canvas) {

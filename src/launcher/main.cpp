@@ -23,6 +23,7 @@
 #include <string>
 #include <string_view>
 
+#include "own_folder/own_folder.h"
 #include "screen/desktop.h"
 #include "standard_files/standard_files.h"
 
@@ -150,7 +151,7 @@ int main(int argc, char** argv) {
         return FAILURE;
     }
     std::error_code error;
-    const std::filesystem::path bin = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+    const std::filesystem::path bin = own_folder(error);
     if (error) {
         std::cerr << "tarnovex: cannot find its own folder: " << error.message() << "\n";
         return FAILURE;

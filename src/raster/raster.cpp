@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "img/heap_record.h"
+
 namespace {
 
 // A table of `count` zeroed colours, or null for a negative count or a failed
@@ -44,29 +46,15 @@ void for_each_row(const Raster* raster, const Image* image, PaintRow paint) {
 void raster_error() { std::printf("RASTER error\n"); }
 
 Raster* raster_create() {
-    auto* raster = static_cast<Raster*>(std::calloc(1, sizeof(Raster)));
-    if (!raster) {
-        raster_error();
-        return nullptr;
-    }
+    auto* raster = heap_record_new<Raster>(raster_error);
+    if (!raster) return nullptr;
     raster->colours = allocate_colours(256);
-    if (!raster->colours) {
-        std::free(raster);
-        raster_error();
-        return nullptr;
-    }
     raster->size = 256;
-    return raster;
+    return heap_record_complete(raster, raster->colours, raster_error);
 }
 
 void raster_destroy(Raster** raster) {
-    if (!raster || !*raster) {
-        raster_error();
-        return;
-    }
-    std::free((*raster)->colours);
-    std::free(*raster);
-    *raster = nullptr;
+    heap_record_delete(raster, raster_error, [](Raster& table) { std::free(table.colours); });
 }
 
 char* raster_to_text(const Raster*) { return nullptr; }

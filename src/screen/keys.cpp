@@ -3,35 +3,14 @@
 #include <SDL.h>
 
 #include <cstdint>
-#include <cstdlib>
 
 #include "screen/screen.h"
-#include "screen/screen_state.h"
 
 namespace {
-
-constexpr size_t KEY_BUFFER_SIZE = 8;
-
-KeyState* open_keys = nullptr;
 
 uint8_t key_code(const SDL_KeyboardEvent& key) { return static_cast<uint8_t>(key.keysym.sym & 0xFF); }
 
 }  // namespace
-
-KeyState* keys_open() {
-    if (!screen_detail::screen_is_open()) return nullptr;
-    if (open_keys) return open_keys;
-    auto* keys = static_cast<KeyState*>(std::calloc(1, sizeof(KeyState)));
-    auto* buffer = static_cast<uint8_t*>(std::calloc(KEY_BUFFER_SIZE, 1));
-    if (!keys || !buffer) {
-        std::free(keys);
-        std::free(buffer);
-        return nullptr;
-    }
-    keys->buffer = buffer;
-    open_keys = keys;
-    return keys;
-}
 
 // Never waits. Events other than key presses and releases, the window's
 // close request included, are dropped. A null handle reads nothing, so the
@@ -47,21 +26,3 @@ void keys_poll(KeyState* keys) {
         }
     }
 }
-
-// Only the open KeyState is freed: any other handle is a stale copy of one
-// already closed, and freeing it again would corrupt the heap.
-void keys_close(KeyState** keys) {
-    if (!keys || !*keys || *keys != open_keys) return;
-    std::free(open_keys->buffer);
-    std::free(open_keys);
-    open_keys = nullptr;
-    *keys = nullptr;
-}
-
-const char* keys_to_text(const KeyState* keys) { return keys ? "" : nullptr; }
-
-KeyState* keys_from_text(const char*) { return nullptr; }
-
-int32_t keys_equal(const KeyState* a, const KeyState* b) { return a && a == b ? 1 : 0; }
-
-KeyState* keys_clone(const KeyState*) { return nullptr; }

@@ -12,16 +12,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "screen/backend.h"
 #include "screen/screen.h"
-#include "screen/screen_state.h"
 
 namespace {
 
 constexpr uint32_t VIDEO_FLAGS = TARNOVEX_VIDEO_FLAGS;
 constexpr char CAPTION[] = "TARNOVEX";
-constexpr int32_t INITIAL_MODE_SIZE = 256;
 
-Screen* open_screen = nullptr;
 SDL_Surface* display_surface = nullptr;
 uint32_t video_flags = 0;
 bool double_buffered = false;
@@ -40,7 +38,7 @@ void configure_sdl() {
     setenv("SDL_NO_SIGNAL_HANDLERS", "1", 0);
 }
 
-bool is_open(const Screen* screen) { return screen && screen == open_screen; }
+using screen_backend::is_open;
 
 bool fits_screen(const Screen* screen, const Image* image) {
     return image && image->pixels && image->width == screen->width && image->height == screen->height;
@@ -87,29 +85,10 @@ bool can_present(const Screen* screen, const Image* image) {
 
 }  // namespace
 
-namespace screen_detail {
-
-bool screen_is_open() { return open_screen != nullptr; }
-
-}  // namespace screen_detail
-
-void screen_error() {}
-
-Screen* screen_open() {
-    if (open_screen) {
-        screen_error();
-        return open_screen;
-    }
+bool screen_backend::prepare() {
     video_flags = VIDEO_FLAGS;
-    auto* screen = static_cast<Screen*>(std::calloc(1, sizeof(Screen)));
-    if (!screen) {
-        screen_error();
-        return nullptr;
-    }
-    open_screen = screen;
     configure_sdl();
-    screen_set_mode(screen, INITIAL_MODE_SIZE, INITIAL_MODE_SIZE);
-    return screen;
+    return true;
 }
 
 void screen_set_mode(Screen* screen, int32_t width, int32_t height) {
@@ -146,12 +125,6 @@ void screen_present(Screen* screen, const Image* image) {
     show_surface();
 }
 
-// sdl12-compat shows what the SDL 2 surface behind the display surface
-// holds, not what the 1.2 surface's pixel pointer points at: lending the
-// image's pixels to the display surface would show the previous frame again.
-// The frame is therefore presented the same way as by screen_present.
-void screen_present_swap(Screen* screen, const Image* image) { screen_present(screen, image); }
-
 void screen_present_blit(Screen* screen, const Image* image) {
     if (!is_open(screen) || !display_surface || !image || !image->pixels) {
         screen_error();
@@ -161,24 +134,9 @@ void screen_present_blit(Screen* screen, const Image* image) {
     show_surface();
 }
 
-void screen_close(Screen** screen) {
-    if (!screen || !is_open(*screen)) {
-        screen_error();
-        return;
-    }
-    // SDL 1.2 leaves the video surface itself alone: the window stays until
-    // the process ends.
+// SDL 1.2 leaves the video surface itself alone: the window stays until the
+// process ends.
+void screen_backend::release() {
     if (display_surface) SDL_FreeSurface(display_surface);
     display_surface = nullptr;
-    std::free(open_screen);
-    open_screen = nullptr;
-    *screen = nullptr;
 }
-
-const char* screen_to_text(const Screen* screen) { return is_open(screen) ? "" : nullptr; }
-
-Screen* screen_from_text(const char*) { return nullptr; }
-
-int32_t screen_equal(const Screen* a, const Screen* b) { return is_open(a) && a == b ? 1 : 0; }
-
-Screen* screen_clone(Screen* screen) { return is_open(screen) ? screen : nullptr; }

@@ -1,7 +1,7 @@
 // The web edition: the intro's show in the page's canvas with its music
 // through Web Audio. The data files are made first, while the page waits for
 // its start click; after a quit and its fade the page offers to play again,
-// and the show starts afresh.
+// and the show starts afresh, as a new program would.
 #include <emscripten.h>
 
 #include <utility>
@@ -22,6 +22,6 @@ int main() {
     for (;;) {
         web_wait_for_start();
         intro_main();
-        request = REQUEST_NONE;
+        intro_reset();
     }
 }

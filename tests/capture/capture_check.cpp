@@ -27,9 +27,6 @@
 
 namespace {
 
-constexpr int64_t FADE_FRAMES = 64;
-constexpr int64_t SAMPLE_RATE = 44100;
-
 int failures = 0;
 int32_t fps = 60;
 
@@ -106,7 +103,7 @@ std::vector<char> reference_render(size_t bytes) {
 
 // The last show frame ends on the quit and mixes nothing; the fade is silent.
 void check_samples(const std::vector<char>& decoded, int64_t show_frames) {
-    const auto samples_at = [](int64_t frame) { return static_cast<size_t>(frame * SAMPLE_RATE / fps) * 4; };
+    const auto samples_at = [](int64_t frame) { return static_cast<size_t>(frame * CAPTURE_SAMPLE_RATE / fps) * 4; };
     const size_t music_bytes = samples_at(show_frames - 1);
     if (decoded.size() != samples_at(show_frames + FADE_FRAMES)) {
         report("the sound holds " + std::to_string(decoded.size() / 4) + " sample frames, not " +
@@ -129,7 +126,7 @@ void check_samples(const std::vector<char>& decoded, int64_t show_frames) {
 // presented; the samples themselves are checked in the file.
 int32_t capture_audio_share() {
     const int64_t frame = fake_screen::presents - 1;
-    return static_cast<int32_t>((frame + 1) * SAMPLE_RATE / fps - frame * SAMPLE_RATE / fps);
+    return static_cast<int32_t>((frame + 1) * CAPTURE_SAMPLE_RATE / fps - frame * CAPTURE_SAMPLE_RATE / fps);
 }
 void capture_audio(const int16_t*, int32_t) {}
 

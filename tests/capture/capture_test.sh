@@ -5,6 +5,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
 RUN_DIR=$1
 declare -A CHECK=([200]=$2 [240]=$3)
+show_length "$RUN_DIR/tarnovex-capture"
 
 # The capture finds its data files beside itself in the build tree, wherever
 # it is started, and writes a relative OUTPUT into the folder it was started in.
@@ -35,7 +36,7 @@ capture_and_check() {
     fi
     [[ ! -s $E2E_TMP/capture.err ]] || fail "capture wrote on standard error: $(cat "$E2E_TMP/capture.err")"
     expect_probe "$file" v codec_name,width,height,pix_fmt,r_frame_rate,nb_read_frames \
-        "codec_name=ffv1 width=$((320 * scale)) height=$((height * scale)) pix_fmt=bgr0 r_frame_rate=$fps/1 nb_read_frames=$((frames + 64))"
+        "codec_name=ffv1 width=$((320 * scale)) height=$((height * scale)) pix_fmt=bgr0 r_frame_rate=$fps/1 nb_read_frames=$((frames + FADE_FRAMES))"
     expect_probe "$file" a codec_name,sample_rate,channels "codec_name=flac sample_rate=44100 channels=2"
     ffmpeg -v error -i "$file" -map 0:v -fps_mode passthrough -f rawvideo -pix_fmt bgr0 "$E2E_TMP/frames.bgr0"
     ffmpeg -v error -i "$file" -map 0:a -f s16le "$E2E_TMP/samples.s16"
@@ -55,7 +56,7 @@ note "compressed capture at twice the size"
 "$RUN_DIR/tarnovex-capture" show.mp4 --height 200 --frames 30 --scale 2 >/dev/null 2>&1 ||
     fail "the .mp4 capture failed"
 expect_probe show.mp4 v codec_name,width,height,pix_fmt,r_frame_rate,nb_read_frames \
-    "codec_name=h264 width=640 height=400 pix_fmt=yuv420p r_frame_rate=60/1 nb_read_frames=94"
+    "codec_name=h264 width=640 height=400 pix_fmt=yuv420p r_frame_rate=60/1 nb_read_frames=$((30 + FADE_FRAMES))"
 expect_probe show.mp4 a codec_name,sample_rate,channels "codec_name=aac sample_rate=44100 channels=2"
 [[ $(ls -A) == show.mp4 ]] || fail "files left beside the video: $(ls -A)"
 rm show.mp4
@@ -65,7 +66,7 @@ script -qec "$RUN_DIR/tarnovex-capture terminal.mkv --frames 700" /dev/null >"$E
     fail "the capture on a terminal failed: $(cat -v "$E2E_TMP/terminal.txt")"
 # Each piece between carriage returns is one whole state of the bar: the
 # scroll text shows inside it, never after it.
-bar_line='^ *[0-9]+/764 frames \[.*\] +[0-9.]+x real time, [0-9]+:[0-9]{2} left'$'\e''\[K$'
+bar_line='^ *[0-9]+/'$((700 + FADE_FRAMES))' frames \[.*\] +[0-9.]+x real time, [0-9]+:[0-9]{2} left'$'\e''\[K$'
 if tr '\r' '\n' <"$E2E_TMP/terminal.txt" | grep -v '^$' | grep -qvE "$bar_line"; then
     fail "the progress line is broken: $(tr '\r' '\n' <"$E2E_TMP/terminal.txt" | grep -v '^$' | grep -vE "$bar_line" | head -n 3 | cat -v)"
 fi

@@ -70,6 +70,21 @@ start_window_manager() {
     wait_until 20 test -e "$E2E_TMP/openbox.ready" || fail "openbox did not start: $(cat "$E2E_TMP/openbox.log")"
 }
 
+# start_sound_server: a PulseAudio server of our own with a null sink "out".
+# Its socket lives in a private runtime folder, and it neither exits when
+# idle nor reads the machine's configuration (-n). As root it warns that it
+# is meant for --system, and still serves us.
+start_sound_server() {
+    export XDG_RUNTIME_DIR=$E2E_TMP/runtime HOME=$E2E_TMP/home
+    mkdir -m 700 "$XDG_RUNTIME_DIR" "$HOME"
+    env -u DISPLAY pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n \
+        --load="module-null-sink sink_name=out" --load=module-native-protocol-unix \
+        >"$E2E_TMP/pulseaudio.log" 2>&1 &
+    E2E_PIDS+=($!)
+    wait_until 20 pactl info >/dev/null 2>&1 || fail "PulseAudio did not start: $(cat "$E2E_TMP/pulseaudio.log")"
+    note "PulseAudio at $XDG_RUNTIME_DIR"
+}
+
 # start_intro RUN_DIR PROGRAM: runs the program from its run folder, the
 # music through SDL's dummy sound driver, or through the sound server that
 # libmikmod finds when INTRO_SOUND=server; standard output goes to a file,
@@ -142,4 +157,14 @@ wait_exit() {
     wait_until "$1" eval '! running "$INTRO_PID"' || fail "the intro still runs after $1 s"
     INTRO_STATUS=0
     wait "$INTRO_PID" || INTRO_STATUS=$?
+}
+
+# show_length CAPTURE: sets PASS_FRAMES and FADE_FRAMES, the frames of one
+# pass of the show and of its fade, from the capture program's --help.
+show_length() {
+    local help
+    help=$("$1" --help) || fail "$1 --help failed"
+    PASS_FRAMES=$(sed -n 's/.*--passes N .*(\([0-9]*\) frames.*/\1/p' <<<"$help")
+    FADE_FRAMES=$(sed -n 's/.* the \([0-9]*\)-frame fade.*/\1/p' <<<"$help")
+    [[ -n $PASS_FRAMES && -n $FADE_FRAMES ]] || fail "$1 --help gives no pass and fade length"
 }

@@ -16,20 +16,6 @@ seconds_since() { awk -v now="$EPOCHREALTIME" -v t0="$1" 'BEGIN { printf "%.2f",
 at_most() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a <= b + 0) }'; }
 plus() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a + b }'; }
 
-# A server of our own: its socket lives in a private runtime folder, and it
-# neither exits when idle nor reads the machine's configuration (-n). As
-# root it warns that it is meant for --system, and still serves us.
-start_sound_server() {
-    export XDG_RUNTIME_DIR=$E2E_TMP/runtime HOME=$E2E_TMP/home
-    mkdir -m 700 "$XDG_RUNTIME_DIR" "$HOME"
-    env -u DISPLAY pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n \
-        --load="module-null-sink sink_name=out" --load=module-native-protocol-unix \
-        >"$E2E_TMP/pulseaudio.log" 2>&1 &
-    E2E_PIDS+=($!)
-    wait_until 20 pactl info >/dev/null 2>&1 || fail "PulseAudio did not start: $(cat "$E2E_TMP/pulseaudio.log")"
-    note "PulseAudio at $XDG_RUNTIME_DIR"
-}
-
 # play_and_record NAME RUN_DIR SECONDS: records the sink while the intro
 # plays from RUN_DIR for SECONDS after its window shows, then quits with
 # Escape. Sets WINDOW_AT, ESCAPE_AT and EXIT_AT, in seconds of the recording

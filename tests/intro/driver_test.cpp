@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int32_t FADE_FRAMES = 64;
-
 class DriverTest : public testing::Test {
   protected:
     void SetUp() override {

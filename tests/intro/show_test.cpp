@@ -15,8 +15,6 @@
 namespace effects_test {
 namespace {
 
-constexpr int32_t PASS = ROTOZOOM_FRAMES + MULTISCROLL_FRAMES + PLASMA_FRAMES;
-constexpr int32_t FADE_FRAMES = 64;
 constexpr const char* ROLL_FILES[ROLL_COUNT] = {"roll1.ppm", "roll2.ppm", "roll3.ppm", "roll4.ppm",
                                                 "roll5.ppm", "roll6.ppm", "roll7.ppm", "roll8.ppm",
                                                 "roll9.ppm", "rolla.ppm", "rollb.ppm", "rollc.ppm"};
@@ -139,7 +137,7 @@ class ShowTest : public ::testing::Test {
 
 TEST_F(ShowTest, PartsRunInTurnAndAgainSpeedLastsAndQuitInPartTwoFadesFromIt) {
     const int32_t speed_key = ROTOZOOM_FRAMES + 99;                  // in part two
-    const int32_t second_part_two = PASS + ROTOZOOM_FRAMES + 1;      // its first frame
+    const int32_t second_part_two = PASS_FRAMES + ROTOZOOM_FRAMES + 1;     // its first frame
     const int32_t quit = second_part_two + 5;                        // its sixth frame
     fake_screen::key_event = key_script({{speed_key, 'p'}, {speed_key + 1, 0}, {quit, 'q'}});
 
@@ -197,6 +195,31 @@ TEST_F(ShowTest, HeldSpaceFlashesEachPartForOneFrame) {
     EXPECT_EQ(status, 1);
     EXPECT_EQ(parts, "123123");
     EXPECT_EQ(fake_screen::presents, 6 + FADE_FRAMES);
+}
+
+TEST_F(ShowTest, ResetAfterARunGivesBackTheStateOfProgramStart) {
+    // Into part two, speed 4, on into part three, quit there.
+    fake_screen::key_event = key_script({{2, ' '}, {3, 0}, {5, 'p'}, {6, 0}, {8, ' '}, {9, 0}, {12, 'q'}});
+    captured_stdout([] { intro_main(); });
+    ASSERT_NE(scroll_layer, nullptr);
+    ASSERT_EQ(scroll_speed, 4);
+
+    intro_reset();
+
+    const LastingState now = LastingState::capture();
+    for (int32_t slot = 0; slot < ROLL_COUNT; ++slot) {
+        EXPECT_EQ(now.levels[slot].level, program_start.levels[slot].level) << "slot " << slot;
+        EXPECT_EQ(now.levels[slot].velocity, program_start.levels[slot].velocity) << "slot " << slot;
+    }
+    EXPECT_EQ(now.wave_y.phase, program_start.wave_y.phase);
+    EXPECT_EQ(now.wave_x.phase, program_start.wave_x.phase);
+    for (int32_t i = 0; i < 6; ++i) EXPECT_EQ(now.plasma[i].phase, program_start.plasma[i].phase) << "wave " << i;
+    EXPECT_EQ(now.rainbow_position, program_start.rainbow_position);
+    EXPECT_EQ(scroll_speed, 2);
+    EXPECT_EQ(request, REQUEST_NONE);
+    EXPECT_EQ(scroll_pos, 0);
+    EXPECT_EQ(scroll_layer, nullptr);
+    EXPECT_TRUE(std::all_of(std::begin(roll_images), std::end(roll_images), [](Image* strip) { return !strip; }));
 }
 
 }  // namespace

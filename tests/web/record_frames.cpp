@@ -1,11 +1,13 @@
 // The web edition's intro under node, recorded as tarnovex-capture records
 // it: the capture's own screen, key script and sound driver, with a
 // recording that writes the MD5 of each frame's pixel bytes, one line a
-// frame, to the file named by the first argument. The data files are the
-// web edition's own, made in memory; each must equal, byte for byte, the
-// file of the same name in the native run folder (the second argument).
+// frame. Two runs in one process, as the page plays again: the first run's
+// frames go to the first file, and after intro_reset the second run's to
+// the second. The data files are the web edition's own, made in memory;
+// each must equal, byte for byte, the file of the same name in the native
+// run folder.
 //
-//   record_frames-HEIGHT.js FRAMES.md5 RUN_DIR
+//   record_frames-HEIGHT.js FIRST.md5 SECOND.md5 RUN_DIR
 #include <emscripten.h>
 
 #include <cstdio>
@@ -16,6 +18,7 @@
 #include "web/memory_files.h"
 #include "web/web_data.h"
 
+// The web edition's files are read-only, so node writes the hashes.
 EM_JS(int, open_md5_file, (const char* path), {
     try {
         Module.md5File = require('fs').openSync(UTF8ToString(path), 'w');
@@ -28,6 +31,7 @@ EM_JS(void, write_frame_md5, (const uint32_t* pixels, int32_t count), {
     const bytes = HEAPU8.subarray(pixels, pixels + 4 * count);
     require('fs').writeSync(Module.md5File, require('crypto').createHash('md5').update(bytes).digest('hex') + '\n');
 });
+EM_JS(void, close_md5_file, (), { require('fs').closeSync(Module.md5File); });
 EM_JS(int, equals_native_file, (const char* folder, const char* name, const uint8_t* bytes, size_t size), {
     const path = require('path').join(UTF8ToString(folder), UTF8ToString(name));
     return require('fs').readFileSync(path).equals(HEAPU8.subarray(bytes, bytes + size)) ? 1 : 0;
@@ -50,6 +54,15 @@ bool make_data_files(const char* native_run_dir) {
     return true;
 }
 
+// One pass of the show and the fade into the file `name`.
+bool record_run(const char* name) {
+    if (!open_md5_file(name)) return false;
+    capture_set_key_script(frames_done + PASS_FRAMES);
+    intro_main();
+    close_md5_file();
+    return true;
+}
+
 }  // namespace
 
 void capture_frame(const Image* frame) {
@@ -67,13 +80,13 @@ int32_t capture_audio_share() {
 void capture_audio(const int16_t*, int32_t) {}
 
 int main(int argc, char** argv) {
-    if (argc != 3 || !open_md5_file(argv[1])) {
-        std::fprintf(stderr, "usage: record_frames FRAMES.md5 RUN_DIR\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: record_frames FIRST.md5 SECOND.md5 RUN_DIR\n");
         return 2;
     }
-    if (!make_data_files(argv[2])) return 1;
-    capture_set_key_script(CAPTURE_PASS_FRAMES);
+    if (!make_data_files(argv[3])) return 1;
     capture_register_sound_driver();
-    intro_main();
-    return 0;
+    if (!record_run(argv[1])) return 1;
+    intro_reset();
+    return record_run(argv[2]) ? 0 : 1;
 }

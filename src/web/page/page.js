@@ -1,9 +1,13 @@
 // The page around the intro: loads the intro of the chosen screen height
-// (or takes the one built into the page), starts the show on a click
-// (browsers start sound only after a gesture), scales the canvas to fit
-// with sharp pixels, offers full screen and, after a quit, to play again. window.tarnovex reports the
-// frame times and the sound output for whoever watches (the tests), and
-// window.tarnovex.key(code) is the one way in for the show's key codes.
+// (or takes the one built into the page) and starts the show on a tap or
+// click (browsers start sound only after a gesture). It keeps the show at 60 frames a second of real
+// time whatever the display's rate, pauses the show and its music while the
+// page is hidden, keeps the screen awake while the show plays, scales the
+// canvas to fit with sharp pixels, gives touch and mouse player controls,
+// and after a quit offers to play again. window.tarnovex reports the frames,
+// the frame work, the start's timings and the sound output for whoever
+// watches (the tests). The show draws into the canvas only through draw()
+// and reads the keys only through key().
 'use strict';
 
 (() => {
@@ -14,52 +18,77 @@
     const HEIGHT = !built.program && location.search === '?200' ? 200 : 240;
     const SAMPLE_RATE = 44100;  // the desktop's; libmikmod's rate is 16 bits, too small for 96 kHz
     const LEAD_SECONDS = 0.1;  // how far the mix runs ahead of the speakers
-    const KEPT_FRAMES = 4096;
+    const FRAME_MS = 1000 / 60;  // the show's frame counts are made for 60 frames a second
+    // Behind real time (a slow display, a busy machine), the show draws up
+    // to this many frames per animation frame; slower still, it slows down.
+    const MOST_FRAMES_PER_PAINT = 4;
+    const CONTROLS_SHOWN_MS = 3000;
+    const SOUND_START_WAIT_MS = 3000;
+    const KEPT_WORK = 4096;
 
     const stage = document.getElementById('stage');
     const canvas = document.getElementById('canvas');
     const cover = document.getElementById('cover');
     const again = document.getElementById('again');
     const status = document.getElementById('status');
+    const panel = document.getElementById('controls');
+    const fullButton = document.getElementById('full');
     canvas.height = HEIGHT;
     document.getElementById(`h${HEIGHT}`).style.fontWeight = 'bold';
     document.getElementById('heights').hidden = Boolean(built.program);
+    let playing = false;
 
-    // The largest whole number of device pixels per picture pixel that fits;
-    // on a screen smaller than the picture, the largest fraction.
+    // On a high-density screen (phones, tablets) the picture fills the room:
+    // with two or more device pixels to a CSS pixel, the uneven sizes of
+    // nearest-neighbour pixels are not seen. Elsewhere it takes the largest
+    // whole number of device pixels per picture pixel that fits, and on a
+    // screen smaller than the picture the largest fraction.
     function fit() {
         const ratio = window.devicePixelRatio || 1;
         const room = Math.min(stage.clientWidth * ratio / WIDTH, stage.clientHeight * ratio / HEIGHT);
-        const scale = (room >= 1 ? Math.floor(room) : room) / ratio;
+        const scale = (room >= 1 && ratio < 2 ? Math.floor(room) : room) / ratio;
         canvas.style.transform = `translate(-50%, -50%) scale(${scale})`;
     }
     window.addEventListener('resize', fit);
     document.addEventListener('fullscreenchange', fit);
     fit();
 
+    // Full screen turns a phone to landscape where the browser lets a page
+    // lock the orientation.
     function toggleFullScreen() {
         if (document.fullscreenElement) {
             document.exitFullscreen();
         } else if (stage.requestFullscreen) {
-            stage.requestFullscreen().catch(() => {});
+            stage.requestFullscreen()
+                .then(() => screen.orientation && screen.orientation.lock('landscape'))
+                .catch(() => {});
         }
-        canvas.focus();
+        canvas.focus({ preventScroll: true });
     }
-    document.getElementById('full').addEventListener('click', toggleFullScreen);
-    stage.addEventListener('dblclick', toggleFullScreen);
-    stage.addEventListener('click', () => canvas.focus());
+    fullButton.hidden = !document.fullscreenEnabled;
+    document.addEventListener('fullscreenchange', () => {
+        fullButton.textContent = document.fullscreenElement ? 'Leave full screen' : 'Full screen';
+    });
+    stage.addEventListener('dblclick', (event) => {
+        if (!event.target.closest('button, a')) toggleFullScreen();
+    });
+    stage.addEventListener('click', (event) => {
+        if (!event.target.closest('button, a')) canvas.focus({ preventScroll: true });
+    });
 
     // The mix goes to an AudioWorklet in chunks; `position` is the sample
-    // the next chunk starts at, in the audio context's time.
+    // the next chunk starts at, in the audio context's time. While the page
+    // is hidden the context is suspended: its clock stops with the show, and
+    // the queued music waits in the worklet.
     const audio = {
         rate: SAMPLE_RATE,
         context: null,
         node: null,
         position: 0,
+        mixed: 0,
         stats: { played: 0, underruns: 0, peak: 0 },
 
-        // Made as the page loads, so that the start click only resumes it and
-        // the show's first frame need not wait for the worklet.
+        // Made as the page loads, so that the start only has to resume it.
         async prepare() {
             this.context = new AudioContext({ sampleRate: SAMPLE_RATE });
             this.rate = this.context.sampleRate;
@@ -73,11 +102,19 @@
             this.node.connect(this.context.destination);
         },
 
-        // Browsers let the sound start only from a gesture. Not awaited: where
-        // the sound stays suspended the show still runs, and the music joins
+        pause() {
+            if (this.context) this.context.suspend();
+        },
+
+        // Resolves once the sound plays, so that the music starts with the
+        // pictures (a browser may take a second or more to open its sound
+        // output), or after SOUND_START_WAIT_MS: where the browser keeps the
+        // sound suspended the show runs all the same, and the music joins
         // when the sound may start.
-        start() {
-            if (this.context) this.context.resume();
+        resume() {
+            if (!this.context) return Promise.resolve();
+            const waited = new Promise((resolve) => setTimeout(resolve, SOUND_START_WAIT_MS));
+            return Promise.race([this.context.resume().catch(() => {}), waited]);
         },
 
         // Sample frames to mix now to keep the queue LEAD_SECONDS ahead; after
@@ -100,6 +137,7 @@
             }
             this.node.port.postMessage({ left, right }, [left.buffer, right.buffer]);
             this.position += count;
+            this.mixed += count;
         },
 
         stop() {
@@ -107,37 +145,208 @@
         },
     };
 
-    const frames = { times: [], work: [] };
+    // The controls' presses reach the show as key presses that last exactly
+    // one of its frames, as a quick tap of the key does: the show reads the
+    // key held at the end of every frame, and space held for two frames
+    // would skip two parts. A press goes down after one frame is drawn and
+    // comes up after the next.
+    const buttonKeys = {
+        queued: [],
+        held: null,
 
-    function keepFrameWork(milliseconds) {
-        frames.times.push(performance.now());
-        frames.work.push(milliseconds);
-        if (frames.times.length > KEPT_FRAMES) {
-            frames.times.shift();
-            frames.work.shift();
+        press(code) {
+            this.queued.push(code);
+        },
+
+        send(type, keyCode) {
+            key(type === 'keydown' ? keyCode : 0);
+        },
+
+        frameDrawn() {
+            if (this.held !== null) {
+                this.send('keyup', this.held);
+                this.held = null;
+            } else if (this.queued.length) {
+                this.held = this.queued.shift();
+                this.send('keydown', this.held);
+            }
+        },
+
+        clear() {
+            if (this.held !== null) this.send('keyup', this.held);
+            this.held = null;
+            this.queued = [];
+        },
+    };
+
+    // The show's clock. After each frame it draws, the show goes on at once
+    // while it is behind real time, else sleeps until the animation frame at
+    // which its next frame is due. Frame k of a run is due k frame times
+    // after the first was shown, timed by the animation frames' timestamps,
+    // so a faster display shows each frame for more than one refresh. A pause
+    // (a hidden page) or a show too slow to keep up moves the start on, so no
+    // frames are run to catch up.
+    const pace = {
+        drawn: 0,  // frames drawn in this run
+        origin: null,  // when frame 0 was due; null: the next animation frame decides
+        due: 0,  // frames that should be drawn by the current animation frame
+        batchEnd: 0,
+        sleeping: null,  // wakes the show up
+        scheduled: false,
+        paused: false,
+        started: null,  // performance.now() time of the run's first animation frame
+        total: 0,
+        animationFrames: 0,
+        work: [],  // milliseconds of the main thread per drawn frame
+
+        newRun() {
+            this.drawn = 0;
+            this.origin = null;
+            this.due = 0;
+            this.started = null;
+        },
+
+        frameDrawn(wakeUp) {
+            this.drawn++;
+            this.total++;
+            buttonKeys.frameDrawn();
+            if (this.drawn < this.due && this.drawn < this.batchEnd) {
+                wakeUp();
+                return;
+            }
+            this.sleeping = wakeUp;
+            this.schedule();
+        },
+
+        schedule() {
+            if (this.scheduled || this.paused) return;
+            this.scheduled = true;
+            requestAnimationFrame((time) => this.animationFrame(time));
+        },
+
+        animationFrame(time) {
+            this.scheduled = false;
+            if (this.paused || !this.sleeping) return;
+            this.animationFrames++;
+            if (this.started === null) this.started = time;
+            // The last frame drawn is the one due now. Rounded to the nearest
+            // frame, the timestamps' jitter on a 60 Hz display neither skips
+            // nor repeats one.
+            if (this.origin === null) this.origin = time - (this.drawn - 1) * FRAME_MS;
+            this.due = Math.floor((time - this.origin) / FRAME_MS + 0.5) + 1;
+            if (this.drawn >= this.due) {
+                this.schedule();
+                return;
+            }
+            this.batchEnd = this.drawn + MOST_FRAMES_PER_PAINT;
+            const before = this.drawn;
+            const wakeUp = this.sleeping;
+            this.sleeping = null;
+            const start = performance.now();
+            wakeUp();
+            draw();
+            this.noteWork((performance.now() - start) / Math.max(1, this.drawn - before));
+            if (this.drawn < this.due) this.origin = time - (this.drawn - 1) * FRAME_MS;
+        },
+
+        noteWork(milliseconds) {
+            this.work.push(milliseconds);
+            if (this.work.length > KEPT_WORK) this.work.shift();
+        },
+
+        pause() {
+            this.paused = true;
+        },
+
+        resume() {
+            this.paused = false;
+            this.origin = null;
+            if (this.sleeping) this.schedule();
+        },
+    };
+
+    // The screen stays awake while the show plays, where the browser can
+    // keep it so. The browser lets the lock go when the page is hidden; it is
+    // taken again when the page is shown.
+    const wake = {
+        lock: null,
+        wanted: false,
+
+        async hold() {
+            this.wanted = true;
+            if (!navigator.wakeLock || this.lock || document.hidden) return;
+            try {
+                const lock = await navigator.wakeLock.request('screen');
+                lock.addEventListener('release', () => {
+                    if (this.lock === lock) this.lock = null;
+                });
+                this.lock = lock;
+                if (!this.wanted) this.release();
+            } catch (error) {
+                // Refused (a battery saver, a policy): the screen may sleep.
+            }
+        },
+
+        release() {
+            this.wanted = false;
+            if (this.lock) this.lock.release();
+            this.lock = null;
+        },
+
+        state() {
+            if (!navigator.wakeLock) return 'unavailable';
+            return this.lock ? 'held' : 'free';
+        },
+    };
+
+    document.addEventListener('visibilitychange', () => {
+        if (document.hidden) {
+            pace.pause();
+            audio.pause();
+            return;
         }
-    }
+        audio.resume().then(() => {
+            if (!document.hidden) pace.resume();
+        });
+        if (wake.wanted) wake.hold();
+    });
 
-    // The show's frames: the program stops after each presented frame and
-    // hands over its pixels and the way to go on. One frame runs per
-    // animation frame, and the last one made is drawn.
+    // A tap or a mouse move over the show brings the controls up; they go
+    // after a while without input.
+    const controls = {
+        timer: 0,
+
+        show() {
+            if (!playing) return;
+            panel.classList.add('shown');
+            clearTimeout(this.timer);
+            this.timer = setTimeout(() => this.hide(), CONTROLS_SHOWN_MS);
+        },
+
+        hide() {
+            clearTimeout(this.timer);
+            panel.classList.remove('shown');
+        },
+    };
+    stage.addEventListener('pointermove', () => controls.show());
+    stage.addEventListener('pointerdown', () => controls.show());
+    for (const button of panel.querySelectorAll('button[data-key]')) {
+        button.addEventListener('click', () => {
+            buttonKeys.press(Number(button.dataset.key));
+            canvas.focus({ preventScroll: true });
+        });
+    }
+    fullButton.addEventListener('click', toggleFullScreen);
+
+    // The show's frames reach the canvas here: after each animation frame's
+    // batch, the last frame made.
     const context = canvas.getContext('2d');
-    const show = { frame: null, resume: null };
+    let frame = null;
     const timings = { clicked: null, firstFrame: null };
     function draw() {
-        if (!show.frame || !show.frame.data.length) return;
-        context.putImageData(show.frame, 0, 0);
+        if (!frame || !frame.data.length) return;
+        context.putImageData(frame, 0, 0);
         if (timings.firstFrame === null) timings.firstFrame = performance.now();
-    }
-    function tick() {
-        requestAnimationFrame(tick);
-        if (!show.resume) return;
-        const started = performance.now();
-        const resume = show.resume;
-        show.resume = null;
-        resume();
-        draw();
-        keepFrameWork(performance.now() - started);
     }
 
     // The key the show reads on its next frame: the desktop's key code of the
@@ -160,7 +369,7 @@
     canvas.addEventListener('keyup', () => key(0));
 
     // The program makes its data files, then waits for each start: the first
-    // click, and each "play again" after a show.
+    // tap or click, and each "play again" after a show.
     let start = null;
     let shows = 0;
     const program = {
@@ -171,24 +380,34 @@
         onIdle(startShow) {
             start = startShow;
             if (shows++ === 0) {
-                status.textContent = 'Click to start';
-            } else {
-                again.hidden = false;
+                status.textContent = 'Tap or click to start';
+                return;
             }
+            playing = false;
+            controls.hide();
+            buttonKeys.clear();
+            wake.release();
+            again.hidden = false;
         },
-        onFrame(frame, resume) {
-            show.frame = frame;
-            show.resume = resume;
+        onFrame(shown, wakeUp) {
+            frame = shown;
+            pace.frameDrawn(wakeUp);
         },
     };
 
+    // The music starts with the pictures: the show waits until the sound
+    // plays (or gives up waiting, see audio.resume).
     function startShow() {
-        canvas.focus();
-        audio.start();
-        const run = start;
-        start = null;
-        run();
-        draw();
+        playing = true;
+        pace.newRun();
+        wake.hold();
+        canvas.focus({ preventScroll: true });
+        audio.resume().then(() => {
+            const run = start;
+            start = null;
+            run();
+            draw();
+        });
     }
     document.getElementById('replay').addEventListener('click', () => {
         again.hidden = true;
@@ -197,10 +416,23 @@
 
     window.tarnovex = {
         height: HEIGHT,
-        key,
-        frames,
+        frames: () => ({
+            drawn: pace.total,
+            animationFrames: pace.animationFrames,
+            started: pace.started,
+            paused: pace.paused,
+        }),
+        work: pace.work,
+        audio: () => ({
+            state: audio.context && audio.context.state,
+            rate: audio.rate,
+            mixed: audio.mixed,
+            ...audio.stats,
+        }),
+        wakeLock: () => wake.state(),
         timings,
-        audio: () => ({ state: audio.context && audio.context.state, rate: audio.rate, ...audio.stats }),
+        key,
+        program,
     };
 
     cover.addEventListener('click', (event) => {
@@ -209,7 +441,6 @@
         cover.hidden = true;
         startShow();
     });
-    requestAnimationFrame(tick);
 
     // The program's WebAssembly: fetched beside the page, or unpacked from it.
     function programBytes() {
