@@ -2,19 +2,12 @@
 // through Web Audio. The data files are made first, while the page waits for
 // its start click; after a quit and its fade the page offers to play again,
 // and the show starts afresh, as a new program would.
-#include <emscripten.h>
-
 #include <utility>
 
 #include "intro/intro.h"
 #include "web/memory_files.h"
 #include "web/web.h"
 #include "web/web_data.h"
-
-// Suspends the program (ASYNCIFY) until the page starts a show.
-EM_JS(void, web_wait_for_start, (), {
-    Asyncify.handleSleep(function(wakeUp) { Module.onIdle(wakeUp); });
-});
 
 int main() {
     for (DataFile& file : web_data_files()) memory_file_add(std::move(file.name), std::move(file.bytes));

@@ -4,24 +4,13 @@
 // animation frame. The page decides when a frame runs and which frames
 // reach the canvas; it also keeps the current key code, in the desktop's
 // key codes, which the keyboard reads.
-#include <emscripten.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
 #include "screen/backend.h"
 #include "screen/screen.h"
-
-// Hands the frame's bytes to the page and sleeps until the page wakes the
-// program up. (ASYNCIFY calls this function again when it resumes; only the
-// first call reaches the page.)
-EM_JS(void, web_show_frame, (const uint32_t* rgba, int32_t width, int32_t height), {
-    Asyncify.handleSleep(function(wakeUp) {
-        Module.onFrame(new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width), wakeUp);
-    });
-});
-EM_JS(int32_t, web_key_code, (), { return Module.keyCode; });
+#include "web/web.h"
 
 namespace {
 
