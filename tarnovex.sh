@@ -1,9 +1,14 @@
 #!/bin/bash
 # Sets up, builds, plays and tests TARNOVEX on Debian 12 or 13.
 #
-#   ./tarnovex.sh play [PROGRAM]  install what building and playing need,
-#                                 build the programs and their data, and play
-#                                 the intro (default intro-320x240-window)
+#   ./tarnovex.sh play [OPTIONS | PROGRAM]
+#                                 install what building and playing need,
+#                                 build the programs, their data and the
+#                                 launcher, and play the intro through the
+#                                 launcher: a window as large as suits the
+#                                 screen, 60 frames a second (OPTIONS as in
+#                                 build/play/tarnovex --help); or run one
+#                                 program alone (e.g. intro-320x200-full)
 #   ./tarnovex.sh package         install what is missing, build, and make the
 #                                 Debian packages build/tarnovex_*.deb and
 #                                 build/libtarnovex-dev_*.deb (the toolkit)
@@ -24,9 +29,10 @@
 #   ./tarnovex.sh help            show this
 #
 # Installing needs root or sudo. TARNOVEX_BUILD chooses the build folder
-# (default ./build; the sanitizer and fuzz builds go beside it with the
-# suffixes -sanitize, -fuzz and -web), TARNOVEX_JOBS the parallel jobs
-# (default 2). TARNOVEX_NO_WEB=1 leaves the web stage out of the tests.
+# (default ./build; the sanitizer, fuzz, web and play test builds go beside
+# it with the suffixes -sanitize, -fuzz, -web and -play), TARNOVEX_JOBS the
+# parallel jobs (default 2). TARNOVEX_NO_WEB=1 leaves the web stage out of
+# the tests.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -41,7 +47,7 @@ BUILD_PACKAGES=("${PLAY_PACKAGES[@]}" "${CAPTURE_PACKAGES[@]}" libxmp-dev libgte
 # CPack's Debian generator works out the dependencies with dpkg-shlibdeps
 # (dpkg-dev) and finds the programs among the files with file.
 PACKAGE_PACKAGES=(dpkg-dev file)
-TEST_PACKAGES=(netpbm xvfb xdotool openbox imagemagick x11-utils clang libclang-rt-dev
+TEST_PACKAGES=(netpbm xvfb xdotool openbox wmctrl imagemagick x11-utils clang libclang-rt-dev
     lintian desktop-file-utils appstream pulseaudio pulseaudio-utils ffmpeg)
 # The web edition: the compiler and its optimiser (binaryen's wasm-opt),
 # Debian's libmikmod source unpacked by dpkg-source (dpkg-dev), and the
@@ -87,24 +93,30 @@ build() {
     configure "$@" && cmake --build "$1" -j "$JOBS"
 }
 
-# Only the intro programs and their data files, without the tests, the
-# benchmarks and the capture, and so without their packages.
+# Only the intro programs, their data files and the launcher that plays them
+# from the build folder, without the tests, the benchmarks and the capture,
+# and so without their packages.
 build_programs() {
     local programs=(intro-320x200-window intro-320x240-window intro-320x200-full intro-320x240-full)
     configure "$BUILD" -DTARNOVEX_TESTS=OFF -DTARNOVEX_CAPTURE=OFF -DTARNOVEX_BENCH=OFF &&
-        cmake --build "$BUILD" -j "$JOBS" --target "${programs[@]}" tarnovex_data
+        cmake --build "$BUILD" -j "$JOBS" --target "${programs[@]}" tarnovex_data tarnovex_play
 }
 
 play() {
-    local program=${1:-intro-320x240-window}
     install_missing "${PLAY_PACKAGES[@]}"
     build_programs || die "the build failed"
-    [[ -x $BUILD/run/$program ]] || die "no program $program in $BUILD/run"
-    [[ -n ${DISPLAY:-}${WAYLAND_DISPLAY:-} ]] || die "no display: play it from a desktop session"
-    say "Playing $program: Escape or q quits, space moves on, u i o p set the scroll speed"
-    # The programs read their data files from the current folder.
-    cd "$BUILD/run"
-    exec "./$program"
+    local keys="Escape or q quits, space moves on, u i o p set the scroll speed"
+    if [[ -n ${1:-} && $1 != -* ]]; then
+        [[ -x $BUILD/run/$1 ]] || die "no program $1 in $BUILD/run"
+        [[ -n ${DISPLAY:-}${WAYLAND_DISPLAY:-} ]] || die "no display: play it from a desktop session"
+        say "Playing $1: $keys"
+        # The programs read their data files from the current folder.
+        cd "$BUILD/run"
+        exec "./$1"
+    fi
+    # The launcher says so itself when there is no display.
+    say "Playing through the launcher: $keys"
+    exec "$BUILD/play/tarnovex" "$@"
 }
 
 # make_package: builds and makes build/tarnovex_VERSION_ARCH.deb and
@@ -196,6 +208,11 @@ package_stage() {
         "${viewer[0]}" "${dev[0]}"
 }
 
+# ./tarnovex.sh play from its own build folder, as a fresh clone would.
+play_stage() {
+    bash "$ROOT/tests/script/play_test.sh" "$ROOT/tarnovex.sh" "$BUILD-play"
+}
+
 # The web edition, after the suite stage has built the native programs: its
 # frames against a native capture under node, the page in headless Chromium
 # and Firefox, and the size budget.
@@ -246,6 +263,7 @@ run_tests() {
     setup
     local started=$SECONDS
     stage "build and test suite" suite_stage
+    stage "play from the build folder" play_stage
     if [[ ${TARNOVEX_NO_WEB:-} == 1 ]]; then
         RESULTS+=("web edition: skipped (TARNOVEX_NO_WEB=1)")
     else
@@ -276,7 +294,10 @@ bench() {
 }
 
 case ${1:-} in
-play) play "${2:-}" ;;
+play)
+    shift
+    play "$@"
+    ;;
 package) package ;;
 test) run_tests ;;
 setup) setup ;;

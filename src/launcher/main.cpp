@@ -1,7 +1,7 @@
-// tarnovex [--full] [--200] [--scale K]: starts the installed intro. It picks
-// one of the four programs, changes to the data folder the programs read
-// from and runs the program in its own place, so the scroll text, the keys
-// and the exit status are the program's.
+// tarnovex [--full] [--200] [--scale K] [--fps RATE]: starts the installed
+// intro. It picks one of the four programs, changes to the data folder the
+// programs read from and runs the program in its own place, so the scroll
+// text, the keys and the exit status are the program's.
 //
 // Both folders are found relative to the launcher's own file (its real path,
 // with symbolic links resolved), so an installed tree works wherever it was
@@ -9,7 +9,10 @@
 //
 // The program is given, through SDL's environment settings, the desktop
 // entry's window class (so docks show TARNOVEX's icon and name) and, for a
-// window, a whole scale that suits the screen.
+// window, a whole scale that suits the screen; and, through its own pace
+// setting, the show's 60 frames a second whatever the display's refresh
+// rate. That setting also tells the program it was started from here, where
+// closing the window quits.
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,6 +28,7 @@
 
 #include "own_folder/own_folder.h"
 #include "screen/desktop.h"
+#include "screen/frame_pace.h"
 #include "standard_files/standard_files.h"
 
 namespace {
@@ -35,20 +39,26 @@ constexpr int MAX_SCALE = 8;
 // The desktop entry's name, which is also its StartupWMClass.
 constexpr char WINDOW_CLASS[] = "org.tarnovex.tarnovex";
 constexpr char SCALING_SETTING[] = "SDL12COMPAT_WINDOW_SCALING";
+// The show was made for 60 frames a second.
+constexpr char SHOW_RATE[] = "60";
 constexpr char USAGE[] =
-    "usage: tarnovex [--full] [--200] [--scale K]\n"
+    "usage: tarnovex [--full] [--200] [--scale K] [--fps RATE]\n"
     "Plays the TARNOVEX demo intro in a window, as large as suits the screen.\n"
     "  --full       full screen instead of a window\n"
     "  --200        320 x 200 instead of 320 x 240\n"
     "  --scale K    a window K times the size, K from 1 to 8 (not with --full)\n"
+    "  --fps RATE   frames a second, 1 to 1000 (default 60), or display: one\n"
+    "               frame each refresh of the display\n"
     "  --help       show this text\n"
-    "Keys: Escape or q quits, space moves on, u i o p set the scroll speed.\n";
+    "Keys: Escape or q quits, space moves on, u i o p set the scroll speed.\n"
+    "Closing the window quits too.\n";
 
 struct Choice {
     bool full = false;
     bool short_screen = false;
     bool help = false;
-    int scale = 0;  // 0: chosen from the desktop's size
+    int scale = 0;     // 0: chosen from the desktop's size
+    std::string pace;  // empty: the user's setting, or the show's rate
 };
 
 std::optional<int> parse_scale(const char* text) {
@@ -79,6 +89,14 @@ std::optional<Choice> parse(int argc, char** argv) {
                 return std::nullopt;
             }
             choice.scale = *scale;
+        } else if (argument == "--fps") {
+            const char* pace = argv[++i];
+            if (!frame_pace::rate(pace)) {
+                std::cerr << "tarnovex: --fps wants a whole number from 1 to " << frame_pace::MAX_RATE << " or "
+                          << frame_pace::DISPLAY_PACE << "\n";
+                return std::nullopt;
+            }
+            choice.pace = pace;
         } else {
             std::cerr << "tarnovex: unknown argument " << argument << "\n";
             return std::nullopt;
@@ -122,6 +140,24 @@ void choose_window_scale(const Choice& choice) {
     }
 }
 
+// A pace the user set in the environment stands unless --fps was given; one
+// the programs cannot read is refused rather than passed on.
+bool choose_pace(const Choice& choice) {
+    if (!choice.pace.empty()) {
+        setenv(frame_pace::SETTING, choice.pace.c_str(), 1);
+        return true;
+    }
+    const char* own = std::getenv(frame_pace::SETTING);
+    if (!own) {
+        setenv(frame_pace::SETTING, SHOW_RATE, 1);
+        return true;
+    }
+    if (frame_pace::rate(own)) return true;
+    std::cerr << "tarnovex: " << frame_pace::SETTING << "=" << own << " is neither a whole number from 1 to "
+              << frame_pace::MAX_RATE << " nor " << frame_pace::DISPLAY_PACE << "\n";
+    return false;
+}
+
 void set_window_class() {
     setenv("SDL_VIDEO_X11_WMCLASS", WINDOW_CLASS, 0);
     setenv("SDL_VIDEO_WAYLAND_WMCLASS", WINDOW_CLASS, 0);
@@ -159,6 +195,7 @@ int main(int argc, char** argv) {
     const std::string name = program_name(*choice);
     const std::filesystem::path program = (bin / TARNOVEX_PROGRAMS_FROM_BIN / name).lexically_normal();
     const std::filesystem::path data = (bin / TARNOVEX_DATA_FROM_BIN).lexically_normal();
+    if (!choose_pace(*choice)) return FAILURE;
     if (chdir(data.c_str()) != 0) return failure("cannot enter", data);
     set_window_class();
     choose_window_scale(*choice);

@@ -5,14 +5,20 @@
 // display surface when that surface holds 0x00RRGGBB pixels in rows exactly
 // width * 4 bytes apart; any other layout (a 16-bit desktop, a padded pitch)
 // goes through SDL's converting blit.
+//
+// Frames are shown as fast as presentation allows, unless the launcher asks
+// for a rate of frames a second: then each frame also waits for its time.
 #include <SDL.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <thread>
 
 #include "screen/backend.h"
+#include "screen/frame_pace.h"
 #include "screen/screen.h"
 
 namespace {
@@ -23,19 +29,31 @@ constexpr char CAPTION[] = "TARNOVEX";
 SDL_Surface* display_surface = nullptr;
 uint32_t video_flags = 0;
 bool double_buffered = false;
+std::optional<frame_pace::Deadlines> frame_deadlines;  // when a rate was asked for
 
 // Settings read when the first mode set brings SDL up; a user's own
 // settings of these variables win.
-// - The program has no frame pacing of its own, so presenting must wait for
-//   the display refresh.
+// - Presenting waits for the display refresh: that is the program's pace
+//   unless the launcher asks for a rate, and even then it keeps frames from
+//   tearing.
 // - When sdl12-compat scales the 320-pixel picture (full screen, window
 //   scaling) the pixels should stay sharp.
 // - SDL would otherwise turn SIGINT and SIGTERM into quit events, which the
-//   keyboard drops: Ctrl-C and kill could not stop the program.
+//   keyboard drops unless the launcher started the program: Ctrl-C and kill
+//   could not stop it.
 void configure_sdl() {
     setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
     setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
     setenv("SDL_NO_SIGNAL_HANDLERS", "1", 0);
+}
+
+void choose_pace() {
+    const std::optional<int> rate = frame_pace::rate(std::getenv(frame_pace::SETTING));
+    if (rate && *rate > 0) {
+        frame_deadlines.emplace(*rate);
+    } else {
+        frame_deadlines.reset();
+    }
 }
 
 using screen_backend::is_open;
@@ -53,6 +71,9 @@ bool display_takes_raw_frames(const Screen* screen) {
 }
 
 void show_surface() {
+    if (frame_deadlines) {
+        std::this_thread::sleep_until(frame_deadlines->next(frame_pace::Deadlines::Clock::now()));
+    }
     if (double_buffered) {
         SDL_Flip(display_surface);
     } else {
@@ -88,6 +109,7 @@ bool can_present(const Screen* screen, const Image* image) {
 bool screen_backend::prepare() {
     video_flags = VIDEO_FLAGS;
     configure_sdl();
+    choose_pace();
     return true;
 }
 

@@ -102,6 +102,28 @@ start_intro() {
     E2E_PIDS+=("$INTRO_PID")
 }
 
+# start_launcher FOLDER COMMAND...: like start_intro, for a command that
+# starts a program itself (the launcher, ./tarnovex.sh play), run in FOLDER
+# with the launcher's own choices of pace and window size.
+start_launcher() {
+    local folder=$1
+    shift
+    (cd "$folder" && exec env -u TARNOVEX_FPS -u SDL12COMPAT_WINDOW_SCALING SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11 "$@") \
+        >"$E2E_TMP/intro.out" 2>"$E2E_TMP/intro.err" &
+    INTRO_PID=$!
+    E2E_PIDS+=("$INTRO_PID")
+}
+
+# expect_sixty_frames_a_second: once the window shows, the scroll text is the
+# show's clock: at speed 2 a character leaves every 8 frames, the first after
+# 369 frames, so the first 12 s echo about 44 characters at 60 frames a
+# second. Sets ECHOED to their number.
+expect_sixty_frames_a_second() {
+    sleep 12
+    ECHOED=$(wc -c <"$E2E_TMP/intro.out")
+    ((ECHOED >= 35 && ECHOED <= 58)) || fail_intro "$ECHOED characters echoed in the show's first 12 s, expected 35 to 58"
+}
+
 # fail_intro MESSAGE: fails with the intro's state and the last lines it
 # wrote, so that a failure says what the program itself reported.
 fail_intro() {

@@ -3,15 +3,16 @@
 # choice of arguments runs its program in the data folder, from an unrelated
 # folder and through a symbolic link too, and the program's output and exit
 # status come through; a window gets the scale that fits SDL's dummy desktop
-# (1024 x 768: 2), the one given with --scale, or the user's own setting, and
-# every program gets the desktop entry's window class; --help answers on
-# standard output; an unknown argument, a bad scale, no display or a missing
-# program fails with status 2 and a message.
+# (1024 x 768: 2), the one given with --scale, or the user's own setting;
+# every program gets the desktop entry's window class and the pace setting:
+# 60 frames a second, the one given with --fps, or the user's own; --help
+# answers on standard output; an unknown argument, a bad scale or pace, no
+# display or a missing program fails with status 2 and a message.
 # Usage: launcher_test.sh LAUNCHER PROGRAMS_FROM_BIN DATA_FROM_BIN
 set -euo pipefail
 launcher=$1 programs_from_bin=$2 data_from_bin=$3
 export SDL_VIDEODRIVER=dummy DISPLAY=:0
-unset WAYLAND_DISPLAY SDL12COMPAT_WINDOW_SCALING SDL_VIDEO_X11_WMCLASS SDL_VIDEO_WAYLAND_WMCLASS
+unset WAYLAND_DISPLAY SDL12COMPAT_WINDOW_SCALING SDL_VIDEO_X11_WMCLASS SDL_VIDEO_WAYLAND_WMCLASS TARNOVEX_FPS
 
 root=$(mktemp -d /tmp/tarnovex-launcher.XXXXXX)
 trap 'rm -rf "$root"' EXIT
@@ -27,10 +28,10 @@ programs=$(cd "$programs" && pwd -P) data=$(cd "$bin/$data_from_bin" && pwd -P)
 cp "$launcher" "$bin/tarnovex"
 ln -s "$bin/tarnovex" "$root/elsewhere/linked"
 # Each stand-in says who it is, how many arguments it got, where it runs,
-# and the window scale and class it was given.
+# and the window scale, class and pace it was given.
 for program in intro-320x200-window intro-320x200-full intro-320x240-window intro-320x240-full; do
     # shellcheck disable=SC2016  # the stand-in expands its variables itself
-    printf '#!/bin/sh\necho "%s $# $(pwd -P) ${SDL12COMPAT_WINDOW_SCALING-none} $SDL_VIDEO_X11_WMCLASS $SDL_VIDEO_WAYLAND_WMCLASS"\nexit 5\n' \
+    printf '#!/bin/sh\necho "%s $# $(pwd -P) ${SDL12COMPAT_WINDOW_SCALING-none} $SDL_VIDEO_X11_WMCLASS $SDL_VIDEO_WAYLAND_WMCLASS ${TARNOVEX_FPS-none}"\nexit 5\n' \
         "$program" >"$programs/$program"
     chmod +x "$programs/$program"
 done
@@ -42,13 +43,13 @@ run() {
     ERR=$(cat "$root/err")
 }
 
-# expect_program PROGRAM SCALE COMMAND...
+# expect_program PROGRAM SCALE COMMAND...: and the pace PACE (default 60).
 expect_program() {
-    local program=$1 scale=$2 class=org.tarnovex.tarnovex
+    local program=$1 scale=$2 class=org.tarnovex.tarnovex pace=${PACE:-60}
     shift 2
     run "$@"
-    [[ $STATUS == 5 && $OUT == "$program 0 $data $scale $class $class" ]] ||
-        fail "${*}: status $STATUS, output '$OUT', expected $program without arguments in $data, scale $scale"
+    [[ $STATUS == 5 && $OUT == "$program 0 $data $scale $class $class $pace" ]] ||
+        fail "${*}: status $STATUS, output '$OUT', expected $program without arguments in $data, scale $scale, pace $pace"
 }
 expect_program intro-320x240-window 2 "$bin/tarnovex"
 expect_program intro-320x240-full none "$bin/tarnovex" --full
@@ -60,15 +61,24 @@ expect_program intro-320x200-window 5 "$bin/tarnovex" --scale 5 --200
 expect_program intro-320x240-window 1.5 env SDL12COMPAT_WINDOW_SCALING=1.5 "$bin/tarnovex"
 expect_program intro-320x240-window 4 env SDL12COMPAT_WINDOW_SCALING=1.5 "$bin/tarnovex" --scale 4
 expect_program intro-320x240-window 2 env -u DISPLAY WAYLAND_DISPLAY=wayland-0 "$bin/tarnovex"
+PACE=display expect_program intro-320x240-full none "$bin/tarnovex" --fps display --full
+PACE=75 expect_program intro-320x240-window 2 "$bin/tarnovex" --fps 75
+PACE=display expect_program intro-320x240-window 2 env TARNOVEX_FPS=display "$bin/tarnovex"
+PACE=144 expect_program intro-320x240-window 2 env TARNOVEX_FPS=30 "$bin/tarnovex" --fps 144
+
+run env TARNOVEX_FPS=fast "$bin/tarnovex"
+[[ $STATUS == 2 && -z $OUT && $ERR == "tarnovex: TARNOVEX_FPS=fast is neither"* ]] ||
+    fail "a pace setting the programs cannot read: status $STATUS, output '$OUT', error '$ERR'"
 
 run env -u DISPLAY "$bin/tarnovex"
 [[ $STATUS == 2 && -z $OUT && $ERR == "tarnovex: no display"* && $(wc -l <<<"$ERR") == 1 ]] ||
     fail "no display: status $STATUS, output '$OUT', error '$ERR'"
 
 run "$bin/tarnovex" --help
-[[ $STATUS == 0 && $OUT == usage:*--full*--200*--scale* && -z $ERR ]] || fail "--help: status $STATUS, output '$OUT'"
+[[ $STATUS == 0 && $OUT == usage:*--full*--200*--scale*--fps* && -z $ERR ]] || fail "--help: status $STATUS, output '$OUT'"
 
-for wrong in --fullscreen -f 240 "--full --help x" "--scale 0" "--scale 9" "--scale 2x" --scale "--full --scale 2"; do
+for wrong in --fullscreen -f 240 "--full --help x" "--scale 0" "--scale 9" "--scale 2x" --scale "--full --scale 2" \
+    "--fps 0" "--fps 1001" "--fps fast" --fps; do
     # shellcheck disable=SC2086  # some cases are several arguments
     run "$bin/tarnovex" $wrong
     [[ $STATUS == 2 && -z $OUT && $ERR == "tarnovex: "*usage:* ]] ||
@@ -79,4 +89,4 @@ rm "$programs/intro-320x240-window"
 run "$bin/tarnovex"
 [[ $STATUS == 2 && $ERR == *"cannot start $programs/intro-320x240-window"* ]] ||
     fail "missing program: status $STATUS, error '$ERR'"
-echo "launcher: all choices, scales, help, usage errors, no display and a missing program behave"
+echo "launcher: all choices, scales, paces, help, usage errors, no display and a missing program behave"

@@ -1,6 +1,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <string>
@@ -105,6 +106,28 @@ TEST(ScreenEnvironment, OpenAsksForPacedSharpPresentationUnlessTheUserChoseOther
     EXPECT_STREQ(std::getenv("SDL12COMPAT_SYNC_TO_VBLANK"), "1");
     EXPECT_STREQ(std::getenv("SDL12COMPAT_SCALE_METHOD"), "linear");
     screen_close(&screen);
+}
+
+// How long six frames take to show (five intervals) with the pace setting.
+std::chrono::milliseconds six_frames(const char* pace) {
+    setenv("TARNOVEX_FPS", pace, 1);
+    Screen* screen = screen_open();
+    unsetenv("TARNOVEX_FPS");
+    screen_set_mode(screen, 32, 32);
+    Image* frame = img_create();
+    img_resize(frame, 32, 32);
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 6; ++i) screen_present(screen, frame);
+    const auto taken = std::chrono::steady_clock::now() - start;
+    img_destroy(&frame);
+    screen_close(&screen);
+    return std::chrono::duration_cast<std::chrono::milliseconds>(taken);
+}
+
+// SDL's dummy driver shows frames at once: only a rate holds them.
+TEST(ScreenPace, FramesWaitForTheRateAskedForAndOnlyForIt) {
+    EXPECT_GE(six_frames("20").count(), 250);
+    EXPECT_LT(six_frames("display").count(), 50);
 }
 
 TEST(ScreenSignals, InterruptAndTerminateStillEndTheProcess) {
