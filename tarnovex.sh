@@ -57,10 +57,11 @@ PACKAGE_PACKAGES=(dpkg-dev file)
 FUZZ_PACKAGES=(clang libclang-rt-dev dpkg-dev)
 TEST_PACKAGES=(netpbm xvfb xdotool openbox wmctrl imagemagick x11-utils "${FUZZ_PACKAGES[@]}"
     lintian desktop-file-utils appstream pulseaudio pulseaudio-utils ffmpeg)
-# The web edition: the compiler, Debian's libmikmod source unpacked by
-# dpkg-source (dpkg-dev), and the browsers of its test. npm comes with some
-# Node.js builds and is installed only where the command is missing.
-WEB_PACKAGES=(emscripten dpkg-dev chromium firefox-esr)
+# The web edition: the compiler and its optimiser (binaryen's wasm-opt),
+# Debian's libmikmod source unpacked by dpkg-source (dpkg-dev), and the
+# browsers of its test. npm comes with some Node.js builds and is installed
+# only where the command is missing.
+WEB_PACKAGES=(emscripten binaryen dpkg-dev chromium firefox-esr)
 WEB_PORT=8000
 
 say() { printf '\n=== %s\n' "$*"; }
@@ -160,9 +161,11 @@ install_web_packages() {
     command -v npm >/dev/null || install_missing npm
 }
 
-# build_web: the data files from the native build's tools, libmikmod for
-# WebAssembly, and the site in $BUILD-web/site. Debian's emscripten finds its
-# optimiser's acorn module only through NODE_PATH.
+# build_web: the native build's data files (what the web edition's own must
+# equal, in its tests), libmikmod for WebAssembly, the site in
+# $BUILD-web/site and the one-file edition $BUILD-web/tarnovex.html.
+# Debian's emscripten finds its optimiser's acorn module only through
+# NODE_PATH.
 build_web() {
     local dir=$BUILD-web
     export NODE_PATH=/usr/share/nodejs EMSDK_PYTHON=/usr/bin/python3
@@ -175,7 +178,8 @@ build_web() {
         TARNOVEX_JOBS=$JOBS "$ROOT/src/web/build_libmikmod.sh" "$source" "$dir/libmikmod" || return 1
     say "Building the web edition in $dir"
     emcmake cmake -S "$ROOT" -B "$dir/cmake" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DTARNOVEX_WEB=ON \
-        -DTARNOVEX_DATA_DIR="$BUILD/run" -DTARNOVEX_MIKMOD_DIR="$dir/libmikmod" -DTARNOVEX_SITE_DIR="$dir/site" \
+        -DTARNOVEX_MIKMOD_DIR="$dir/libmikmod" -DTARNOVEX_SITE_DIR="$dir/site" \
+        -DTARNOVEX_SINGLE_FILE="$dir/tarnovex.html" \
         -DTARNOVEX_NATIVE_BUILD="$BUILD" &&
         cmake --build "$dir/cmake" -j "$JOBS"
 }

@@ -22,12 +22,17 @@ MODULE* load_music(int voices) { return music_load_file(MUSIC_FILE, voices); }
 // Once per process: libmikmod appends a loader to its list without checking
 // whether it is there already, so a second registration links the list into
 // a ring and the next Player_Load never returns. The lists outlive
-// MikMod_Exit, so a later start finds everything registered.
+// MikMod_Exit, so a later start finds everything registered. A build that
+// plays only its own XM song (the web edition) leaves the other loaders out.
 void register_drivers_and_loaders() {
     static bool registered = false;
     if (registered) return;
     MikMod_RegisterAllDrivers();
+#ifdef TARNOVEX_XM_ONLY
+    MikMod_RegisterLoader(&load_xm);
+#else
     MikMod_RegisterAllLoaders();
+#endif
     registered = true;
 }
 

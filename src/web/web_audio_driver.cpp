@@ -1,21 +1,12 @@
 // A libmikmod output driver that hands the mix to the page's Web Audio
 // output: each MikMod_Update mixes as many samples as the page asks for to
 // keep its queue a little ahead of what the speakers play.
-#include <emscripten.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
 #include "mix_driver/mix_driver.h"
 #include "web/web.h"
-
-EM_JS(int, web_audio_rate, (), { return Module.audio.rate; });
-EM_JS(int, web_audio_wanted, (), { return Module.audio.wanted(); });
-EM_JS(void, web_audio_send, (const int16_t* samples, int count), {
-    Module.audio.send(HEAP16.subarray(samples >> 1, (samples >> 1) + 2 * count));
-});
-EM_JS(void, web_audio_stop, (), { Module.audio.stop(); });
 
 namespace {
 

@@ -1,21 +1,20 @@
 // The web edition: the intro's show in the page's canvas with its music
-// through Web Audio. After a quit and its fade the page offers to play
-// again, and the show starts afresh, as a new program would.
-#include <emscripten.h>
+// through Web Audio. The data files are made first, while the page waits for
+// its start click; after a quit and its fade the page offers to play again,
+// and the show starts afresh, as a new program would.
+#include <utility>
 
 #include "intro/intro.h"
+#include "web/memory_files.h"
 #include "web/web.h"
-
-// Suspends the program (ASYNCIFY) until the page's "play again" is chosen.
-EM_JS(void, web_wait_for_replay, (), {
-    Asyncify.handleSleep(function(wakeUp) { Module.onShowEnded(wakeUp); });
-});
+#include "web/web_data.h"
 
 int main() {
+    for (DataFile& file : web_data_files()) memory_file_add(std::move(file.name), std::move(file.bytes));
     web_register_sound_driver();
     for (;;) {
+        web_wait_for_start();
         intro_main();
-        web_wait_for_replay();
         intro_reset();
     }
 }

@@ -6,7 +6,11 @@
 // Escape fades to black, and the show plays again. On a touch phone with
 // no keyboard: the picture fills the width (the height, turned), a tap
 // brings the controls up, "Next effect" moves on, the controls fade, and
-// "Stop" fades to black.
+// "Stop" fades to black. Over an emulated slow mobile network ("Fast 3G",
+// no cache, the files gzipped as a web server sends them) the page needs two
+// requests and shows the show's first frame soon after navigation; the
+// one-file edition (TARNOVEX_ONE_FILE) plays from file:// with no other
+// request and with its music.
 //
 //   node browser_test.mjs SITE_DIR NATIVE_BUILD_DIR [chromium|firefox] [--unthrottled|--30hz]
 // Prints the frame rate, the main thread's work per frame and the sound
@@ -16,9 +20,12 @@
 // the fastest displays; --30hz (Firefox only) 30 a second, as on a slow
 // display, where the show draws two frames per animation frame.
 import { spawn, execFileSync } from 'node:child_process';
-import { mkdtempSync, writeFileSync, rmSync } from 'node:fs';
+import { existsSync, mkdtempSync, readFileSync, writeFileSync, rmSync } from 'node:fs';
+import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
-import { join } from 'node:path';
+import { extname, join } from 'node:path';
+import { pathToFileURL } from 'node:url';
+import { gzipSync } from 'node:zlib';
 import puppeteer from 'puppeteer-core';
 
 const [site, nativeBuild, ...options] = process.argv.slice(2);
@@ -49,6 +56,11 @@ const MEASURE_SECONDS = 10;
 const PART_ONE_SECONDS = [2.9, 3.9];  // 201 frames: 3.35 s at 60 frames a second
 const PART_TWO_HOLDS_SECONDS = 30;  // it ends at 36.7 s
 const PHONE = { width: 390, height: 844, isMobile: true, hasTouch: true, deviceScaleFactor: 3 };
+const oneFile = process.env.TARNOVEX_ONE_FILE;
+// Chromium's "Fast 3G" preset, as its developer tools define it.
+const FAST_3G = { offline: false, latency: 562.5, downloadThroughput: 1.44e6 * 0.9 / 8,
+    uploadThroughput: 675e3 * 0.9 / 8 };
+const SLOW_FIRST_FRAME_MS = 2500;
 const CONTROLS = ['Next effect', 'Scroll speed 0', 'Scroll speed 1', 'Scroll speed 2', 'Scroll speed 4',
     'Full screen', 'Stop'];
 
@@ -74,6 +86,24 @@ function serve() {
             if (port) resolve({ server, url: `http://127.0.0.1:${port[1]}/` });
         });
         server.on('exit', () => reject(new Error('the web server did not start')));
+    });
+}
+
+// The site as a web server sends it at best, gzipped, for the slow network:
+// resolves to its address.
+function serveGzipped() {
+    const types = { '.html': 'text/html', '.wasm': 'application/wasm' };
+    const server = createServer((request, response) => {
+        const path = join(site, request.url === '/' ? 'index.html' : request.url.slice(1).split('?')[0]);
+        if (!existsSync(path) || !types[extname(path)]) {
+            response.writeHead(404).end();
+            return;
+        }
+        response.writeHead(200, { 'Content-Type': types[extname(path)], 'Content-Encoding': 'gzip' });
+        response.end(gzipSync(readFileSync(path), { level: 9 }));
+    });
+    return new Promise((resolve) => {
+        server.listen(0, '127.0.0.1', () => resolve({ server, url: `http://127.0.0.1:${server.address().port}/` }));
     });
 }
 
@@ -140,17 +170,18 @@ async function tapKey(page, keyCode) {
     await page.evaluate((keyCode) => new Promise((resolve) => {
         const canvas = document.getElementById('canvas');
         const send = (type) => canvas.dispatchEvent(new KeyboardEvent(type, { keyCode, bubbles: true }));
-        const onFrame = window.Module.onFrame;
+        const { program } = window.tarnovex;
+        const onFrame = program.onFrame;
         let drawn = 0;
-        window.Module.onFrame = (wakeUp) => {
+        program.onFrame = (shown, wakeUp) => {
             drawn++;
             if (drawn === 1) send('keydown');
             if (drawn === 2) {
                 send('keyup');
-                window.Module.onFrame = onFrame;
+                program.onFrame = onFrame;
                 resolve();
             }
-            onFrame(wakeUp);
+            onFrame(shown, wakeUp);
         };
     }), keyCode);
 }
@@ -171,6 +202,12 @@ function median(values) {
     return sorted[Math.floor(sorted.length / 2)];
 }
 
+function waitForStart(page) {
+    return page.waitForFunction(() => document.getElementById('status').textContent === 'Tap or click to start', {
+        timeout: 20000,
+    });
+}
+
 async function openPage(browser, url, viewport) {
     const page = await browser.newPage();
     await page.setViewport(viewport);
@@ -178,9 +215,7 @@ async function openPage(browser, url, viewport) {
     page.on('console', (message) => lines.push(message.text()));
     page.on('pageerror', (error) => lines.push(`page error: ${error.message}`));
     await page.goto(url);
-    await page.waitForFunction(() => document.getElementById('status').textContent === 'Tap or click to start', {
-        timeout: 20000,
-    });
+    await waitForStart(page);
     return { page, lines };
 }
 
@@ -285,7 +320,8 @@ async function desktop(browser, url) {
     note('cover shown; clicking');
     await page.click('#cover');
     await waitForEffect(page, 'rotozoom', 5);
-    note('part one: roto-zoom');
+    const { clicked, firstFrame } = await page.evaluate(() => window.tarnovex.timings);
+    note(`part one: roto-zoom; its first frame ${(firstFrame - clicked).toFixed(1)} ms after the click`);
     const started = await expectPartOneTime(page);
     await expectPace(page);
     await expectWakeLock(page, 'held');
@@ -391,6 +427,56 @@ async function phone(browser, url) {
     await page.close();
 }
 
+// Requests other than data: URLs (the AudioWorklet comes as one).
+function countRequests(page) {
+    const urls = [];
+    page.on('request', (request) => {
+        if (!request.url().startsWith('data:')) urls.push(request.url());
+    });
+    return urls;
+}
+
+// The site over "Fast 3G": index.html and the program, then the first frame
+// within SLOW_FIRST_FRAME_MS of navigation, the click included.
+async function slowNetwork(browser) {
+    const { server, url } = await serveGzipped();
+    const page = await browser.newPage();
+    const requests = countRequests(page);
+    const network = await page.createCDPSession();
+    await network.send('Network.enable');
+    await network.send('Network.setCacheDisabled', { cacheDisabled: true });
+    await network.send('Network.emulateNetworkConditions', FAST_3G);
+    await page.goto(url, { waitUntil: 'domcontentloaded' });
+    await waitForStart(page);
+    await page.click('#cover');
+    await page.waitForFunction(() => window.tarnovex.timings.firstFrame !== null, { timeout: 10000 });
+    const { firstFrame } = await page.evaluate(() => window.tarnovex.timings);
+    note(`Fast 3G: ${requests.length} requests, the first frame ${firstFrame.toFixed(0)} ms after navigation`);
+    check(requests.length <= 2, `Fast 3G: ${requests.length} requests before the show: ${requests.join(' ')}`);
+    check(firstFrame <= SLOW_FIRST_FRAME_MS, `Fast 3G: the first frame came ${firstFrame.toFixed(0)} ms after navigation`);
+    await waitForEffect(page, 'rotozoom', 5);
+    await page.close();
+    server.close();
+}
+
+// The one-file edition from file://: no other request, the show, the music.
+async function playOneFile(browser) {
+    const page = await browser.newPage();
+    const address = pathToFileURL(oneFile).href;
+    const requests = countRequests(page);
+    await page.goto(address);
+    await waitForStart(page);
+    await page.click('#cover');
+    await waitForEffect(page, 'rotozoom', 5);
+    await sleep(2000);
+    const { audio } = await report(page);
+    const others = requests.filter((other) => other !== address);
+    note(`one file from file://: ${others.length} other requests, sound ${audio.state}, peak ${audio.peak.toFixed(3)}`);
+    check(!others.length, `the one file made other requests: ${others.join(' ')}`);
+    check(audio.state === 'running' && audio.peak >= 0.05, 'the one file plays no music');
+    await page.close();
+}
+
 const { server, url } = await serve();
 try {
     const browser = await puppeteer.launch({ headless: true, ...LAUNCH });
@@ -399,6 +485,8 @@ try {
              `${unthrottled ? ', animation frames unthrottled' : ''}${slow ? ', 30 animation frames a second' : ''}`);
         await desktop(browser, url);
         await phone(browser, url);
+        if (!firefox) await slowNetwork(browser);
+        if (oneFile) await playOneFile(browser);
     } finally {
         await browser.close();
     }

@@ -1,7 +1,8 @@
 #!/bin/bash
 # The web edition draws the desktop's frames: one pass of the show and the
-# fade, recorded from the WebAssembly build under node, against a lossless
-# capture by the native tarnovex-capture, frame by frame. Played again in
+# fade, recorded from the WebAssembly build under node with the data files
+# it makes itself (each checked against the native build's), against a
+# lossless capture by the native tarnovex-capture, frame by frame. Played again in
 # the same process, the show draws the same frames once more.
 #   exactness_test.sh HEIGHT RECORD_FRAMES_JS RUN_DIR
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
@@ -17,7 +18,7 @@ ffmpeg -v error -i "$E2E_TMP/show.mkv" -map 0:v -fps_mode passthrough -pix_fmt b
     awk -F', *' '!/^#/ { print $NF }' >"$E2E_TMP/native.md5"
 
 note "WebAssembly build under node"
-node --no-experimental-fetch "$record" "$E2E_TMP/web.md5" "$E2E_TMP/again.md5" >/dev/null ||
+node --no-experimental-fetch "$record" "$E2E_TMP/web.md5" "$E2E_TMP/again.md5" "$PWD" >/dev/null ||
     fail "the WebAssembly build failed"
 
 # expect_same_frames EXPECTED GOT WHAT: the two lists of frame hashes are equal.

@@ -132,4 +132,20 @@ bool lit(int code, int x, int y) {
     return ART[code - FIRST_CODE].rows[y * SIZE + x] == '#';
 }
 
+netpbm::Picture sheet() {
+    constexpr int GLYPHS_PER_ROW = 16;
+    constexpr int CODES = 128;
+    netpbm::Picture sheet(GLYPHS_PER_ROW * SIZE, CODES / GLYPHS_PER_ROW * SIZE);
+    for (int code = 0; code < CODES; ++code) {
+        const int left = code % GLYPHS_PER_ROW * SIZE;
+        const int top = code / GLYPHS_PER_ROW * SIZE;
+        for (int y = 0; y < SIZE; ++y) {
+            for (int x = 0; x < SIZE; ++x) {
+                if (lit(code, x, y)) sheet.at(left + x, top + y) = 0xFFFFFF;
+            }
+        }
+    }
+    return sheet;
+}
+
 }  // namespace glyphs

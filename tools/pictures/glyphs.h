@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "pictures/netpbm.h"
+
 namespace glyphs {
 
 constexpr int SIZE = 8;
@@ -12,5 +14,9 @@ constexpr int LAST_CODE = 122;
 
 // True when pixel (x, y) of the glyph for `code` is lit.
 bool lit(int code, int x, int y);
+
+// The sheet of every glyph, 16 glyphs to a sheet row, so code c sits at
+// column (c % 16) * 8, row (c / 16) * 8. Codes 0 to 127.
+netpbm::Picture sheet();
 
 }  // namespace glyphs

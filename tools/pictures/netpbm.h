@@ -18,10 +18,14 @@ struct Picture {
     uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
+// The bytes of a raw PPM file of the picture.
+std::vector<uint8_t> ppm_file(const Picture& picture);
+// The bytes of a raw PBM file: every non-zero pixel becomes a set bit (1).
+std::vector<uint8_t> pbm_file(const Picture& picture);
+
 // Both throw std::runtime_error when the file cannot be written; the file
 // appears only once complete.
 void write_ppm(const std::string& path, const Picture& picture);
-// Every non-zero pixel becomes a set bit (1).
 void write_pbm(const std::string& path, const Picture& picture);
 
 }  // namespace netpbm

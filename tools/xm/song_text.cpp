@@ -2,9 +2,9 @@
 // instrument settings and patterns, checked line by line.
 #include "xm/song_text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <map>
-#include <sstream>
 
 namespace xm {
 
@@ -26,6 +26,18 @@ struct Line {
 
 std::string strip_comment(const std::string& text) { return text.substr(0, text.find(';')); }
 
+// The pieces between separators, as std::getline reads them: a separator at
+// the very end closes the last piece and starts none.
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> pieces;
+    for (size_t at = 0; at < text.size();) {
+        const size_t end = std::min(text.find(separator, at), text.size());
+        pieces.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return pieces;
+}
+
 // Blank means only the characters std::isspace knows, the ones tokens_of
 // splits on: every line that is not blank has a first token.
 bool is_blank(const std::string& text) {
@@ -40,9 +52,9 @@ bool is_instrument_line(const std::string& text) { return text.rfind("instrument
 // instrument definition above them.
 std::vector<Line> logical_lines(const std::string& text) {
     std::vector<Line> lines;
-    std::istringstream in(text);
-    std::string raw;
-    for (int number = 1; std::getline(in, raw); ++number) {
+    int number = 0;
+    for (const std::string& raw : split(text, '\n')) {
+        ++number;
         const std::string content = strip_comment(raw);
         if (is_blank(content)) continue;
         if (starts_indented(content) && !lines.empty() && is_instrument_line(lines.back().text)) {
@@ -134,11 +146,9 @@ void check_effect(uint8_t effect, uint8_t param, int line) {
 }
 
 Cell parse_cell(const std::string& field, int instruments, int line) {
-    std::istringstream in(field);
-    std::string note, instrument, volume, effect, extra;
-    if (!(in >> note >> instrument >> volume >> effect) || (in >> extra)) {
-        fail(line, "a cell needs note, instrument, volume and effect: '" + field + "'");
-    }
+    const std::vector<std::string> parts = tokens_of({line, field});
+    if (parts.size() != 4) fail(line, "a cell needs note, instrument, volume and effect: '" + field + "'");
+    const std::string &note = parts[0], &instrument = parts[1], &volume = parts[2], &effect = parts[3];
     Cell cell;
     cell.note = parse_note(note, line);
     if (instrument != "..") cell.instrument = static_cast<uint8_t>(parse_hex(instrument, 1, instruments, line, "instrument"));
@@ -160,9 +170,7 @@ bool is_row_line(const std::string& text) {
 }
 
 void parse_row(const Line& line, Pattern& pattern, int channels, int instruments) {
-    std::vector<std::string> fields;
-    std::istringstream in(line.text);
-    for (std::string field; std::getline(in, field, '|');) fields.push_back(field);
+    const std::vector<std::string> fields = split(line.text, '|');
     const int row = parse_decimal(tokens_of({line.number, fields[0]})[0], 0, 255, line.number, "row number");
     if (row != pattern.rows) fail(line.number, "expected row " + std::to_string(pattern.rows));
     if (static_cast<int>(fields.size()) != channels + 1) {

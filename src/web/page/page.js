@@ -1,16 +1,21 @@
-// The page around the intro: loads the data and the intro of the chosen
-// screen height and starts the show on a tap or click (browsers start sound
-// only after a gesture). It keeps the show at 60 frames a second of real
+// The page around the intro: loads the intro of the chosen screen height
+// (or takes the one built into the page) and starts the show on a tap or
+// click (browsers start sound only after a gesture). It keeps the show at 60 frames a second of real
 // time whatever the display's rate, pauses the show and its music while the
 // page is hidden, keeps the screen awake while the show plays, scales the
 // canvas to fit with sharp pixels, gives touch and mouse player controls,
 // and after a quit offers to play again. window.tarnovex reports the frames,
-// the frame work and the sound output for whoever watches (the tests).
+// the frame work, the start's timings and the sound output for whoever
+// watches (the tests). The show draws into the canvas only through draw()
+// and reads the keys only through key().
 'use strict';
 
 (() => {
+    // What the build put into the page: the AudioWorklet as a data: URL and,
+    // in the one-file edition, the 320 x 240 program, gzipped, in base64.
+    const built = window.tarnovexBuild;
     const WIDTH = 320;
-    const HEIGHT = location.search === '?200' ? 200 : 240;
+    const HEIGHT = !built.program && location.search === '?200' ? 200 : 240;
     const SAMPLE_RATE = 44100;  // the desktop's; libmikmod's rate is 16 bits, too small for 96 kHz
     const LEAD_SECONDS = 0.1;  // how far the mix runs ahead of the speakers
     const FRAME_MS = 1000 / 60;  // the show's frame counts are made for 60 frames a second
@@ -20,7 +25,6 @@
     const CONTROLS_SHOWN_MS = 3000;
     const SOUND_START_WAIT_MS = 3000;
     const KEPT_WORK = 4096;
-    const KEY_NAMES = { 27: 'Escape', 32: ' ', 117: 'u', 105: 'i', 111: 'o', 112: 'p' };
 
     const stage = document.getElementById('stage');
     const canvas = document.getElementById('canvas');
@@ -31,6 +35,7 @@
     const fullButton = document.getElementById('full');
     canvas.height = HEIGHT;
     document.getElementById(`h${HEIGHT}`).style.fontWeight = 'bold';
+    document.getElementById('heights').hidden = Boolean(built.program);
     let playing = false;
 
     // On a high-density screen (phones, tablets) the picture fills the room:
@@ -83,19 +88,18 @@
         mixed: 0,
         stats: { played: 0, underruns: 0, peak: 0 },
 
-        async start() {
-            if (this.context) return this.resume();
+        // Made as the page loads, so that the start only has to resume it.
+        async prepare() {
             this.context = new AudioContext({ sampleRate: SAMPLE_RATE });
             this.rate = this.context.sampleRate;
             if (!this.context.audioWorklet) {
                 console.warn('TARNOVEX: no AudioWorklet here (the page needs https or localhost): no sound');
-                return undefined;
+                return;
             }
-            await this.context.audioWorklet.addModule('audio.js');
+            await this.context.audioWorklet.addModule(built.worklet);
             this.node = new AudioWorkletNode(this.context, 'tarnovex-feed', { outputChannelCount: [2] });
             this.node.port.onmessage = (event) => { this.stats = event.data; };
             this.node.connect(this.context.destination);
-            return this.resume();
         },
 
         pause() {
@@ -155,8 +159,7 @@
         },
 
         send(type, keyCode) {
-            const key = KEY_NAMES[keyCode];
-            canvas.dispatchEvent(new KeyboardEvent(type, { key, keyCode, which: keyCode, bubbles: true }));
+            key(type === 'keydown' ? keyCode : 0);
         },
 
         frameDrawn() {
@@ -241,6 +244,7 @@
             this.sleeping = null;
             const start = performance.now();
             wakeUp();
+            draw();
             this.noteWork((performance.now() - start) / Math.max(1, this.drawn - before));
             if (this.drawn < this.due) this.origin = time - (this.drawn - 1) * FRAME_MS;
         },
@@ -334,40 +338,81 @@
     }
     fullButton.addEventListener('click', toggleFullScreen);
 
-    function startRun() {
-        playing = true;
-        pace.newRun();
-        wake.hold();
-        canvas.focus({ preventScroll: true });
+    // The show's frames reach the canvas here: after each animation frame's
+    // batch, the last frame made.
+    const context = canvas.getContext('2d');
+    let frame = null;
+    const timings = { clicked: null, firstFrame: null };
+    function draw() {
+        if (!frame || !frame.data.length) return;
+        context.putImageData(frame, 0, 0);
+        if (timings.firstFrame === null) timings.firstFrame = performance.now();
     }
 
-    let ready = false;
+    // The key the show reads on its next frame: the desktop's key code of the
+    // last key pressed, 0 after a release.
+    function key(code) {
+        program.keyCode = code;
+    }
+    const FUNCTION_KEY_BASE = 282 - 112;  // F1 in the desktop's codes less F1's DOM code
+    function desktopKeyCode(code) {
+        if (code >= 65 && code <= 90) return code + 32;  // letters, as lower case
+        if (code >= 112 && code <= 123) return (code + FUNCTION_KEY_BASE) & 0xFF;
+        if (code === 46) return 127;  // Delete
+        return [8, 9, 13, 27, 32].includes(code) || (code >= 48 && code <= 57) ? code : 0;
+    }
+    canvas.addEventListener('keydown', (event) => {
+        const code = desktopKeyCode(event.keyCode);
+        if (code) event.preventDefault();
+        key(code);
+    });
+    canvas.addEventListener('keyup', () => key(0));
 
-    window.Module = {
-        canvas,
-        keyboardListeningElement: canvas,
-        noInitialRun: true,
+    // The program makes its data files, then waits for each start: the first
+    // tap or click, and each "play again" after a show.
+    let start = null;
+    let shows = 0;
+    const program = {
+        keyCode: 0,
         audio,
         print: (text) => console.log(text),
         printErr: (text) => console.error(text),
-        onRuntimeInitialized() {
-            ready = true;
-            status.textContent = 'Tap or click to start';
-        },
-        onFrame: (wakeUp) => pace.frameDrawn(wakeUp),
-        onShowEnded(playAgain) {
+        onIdle(startShow) {
+            start = startShow;
+            if (shows++ === 0) {
+                status.textContent = 'Tap or click to start';
+                return;
+            }
             playing = false;
             controls.hide();
             buttonKeys.clear();
             wake.release();
             again.hidden = false;
-            document.getElementById('replay').onclick = () => {
-                again.hidden = true;
-                startRun();
-                audio.start().then(playAgain);
-            };
+        },
+        onFrame(shown, wakeUp) {
+            frame = shown;
+            pace.frameDrawn(wakeUp);
         },
     };
+
+    // The music starts with the pictures: the show waits until the sound
+    // plays (or gives up waiting, see audio.resume).
+    function startShow() {
+        playing = true;
+        pace.newRun();
+        wake.hold();
+        canvas.focus({ preventScroll: true });
+        audio.resume().then(() => {
+            const run = start;
+            start = null;
+            run();
+            draw();
+        });
+    }
+    document.getElementById('replay').addEventListener('click', () => {
+        again.hidden = true;
+        startShow();
+    });
 
     window.tarnovex = {
         height: HEIGHT,
@@ -385,27 +430,34 @@
             ...audio.stats,
         }),
         wakeLock: () => wake.state(),
+        timings,
+        key,
+        program,
     };
 
     cover.addEventListener('click', (event) => {
-        if (!ready || event.target.closest('a')) return;
+        if (!start || event.target.closest('a')) return;
+        timings.clicked = performance.now();
         cover.hidden = true;
-        startRun();
-        audio.start()
-            .catch((error) => console.warn('TARNOVEX: no sound:', error))
-            .then(() => window.Module.callMain([]));
+        startShow();
     });
 
-    function load(source) {
-        return new Promise((resolve, reject) => {
-            const script = document.createElement('script');
-            script.src = source;
-            script.onload = resolve;
-            script.onerror = () => reject(new Error(`cannot load ${source}`));
-            document.body.appendChild(script);
-        });
+    // The program's WebAssembly: fetched beside the page, or unpacked from it.
+    function programBytes() {
+        if (!built.program) {
+            return fetch(`tarnovex-${HEIGHT}.wasm`).then((response) => {
+                if (!response.ok) throw new Error(`cannot load tarnovex-${HEIGHT}.wasm`);
+                return response.arrayBuffer();
+            });
+        }
+        const packed = Uint8Array.from(atob(built.program), (c) => c.charCodeAt(0));
+        return new Response(new Blob([packed]).stream().pipeThrough(new DecompressionStream('gzip'))).arrayBuffer();
     }
-    load('tarnovex-data.js')
-        .then(() => load(`tarnovex-${HEIGHT}.js`))
+    audio.prepare().catch((error) => console.warn('TARNOVEX: no sound:', error));
+    programBytes()
+        .then((wasmBinary) => {
+            program.wasmBinary = wasmBinary;
+            return createTarnovex(program);
+        })
         .catch((error) => { status.textContent = error.message; });
 })();
