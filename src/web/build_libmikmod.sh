@@ -46,9 +46,12 @@ for option in ALSA OSS PULSE SDL OPENAL STDOUT PIPE AIFF WAV RAW THREADS DL SIMD
     off+=("-DENABLE_$option=0")
 done
 # Optimised for size: the web edition's download is what a viewer waits for.
-# The high-quality mixer is left out: the intro never asks for it.
+# The high-quality mixer is left out: the intro never asks for it. Without
+# snprintf the loaders name the module's format with sprintf, which the
+# compiler turns into the C library's integer-only printf: its floating-point
+# formatting stays out of the program.
 emcmake cmake -S "$source_dir" -B "$dir/build" -DCMAKE_BUILD_TYPE=MinSizeRel \
-    -DCMAKE_C_FLAGS_MINSIZEREL="-Oz -flto -DNDEBUG -DNO_HQMIXER" "${off[@]}"
+    -DCMAKE_C_FLAGS_MINSIZEREL="-Oz -flto -DNDEBUG -DNO_HQMIXER" -DHAVE_SNPRINTF=0 "${off[@]}"
 # Only the static library: the default target also makes the manual, which
 # needs makeinfo.
 emmake make -C "$dir/build" -j "${TARNOVEX_JOBS:-2}" mikmod-static
