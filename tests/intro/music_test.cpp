@@ -380,6 +380,21 @@ std::vector<uint8_t> oktalyzer_module_going_round() {
     return bytes;
 }
 
+// A UniMod module (version 6), as the music fuzz target found it: its
+// header names 254 channels, whose panning the loader reads into a table of
+// 64 (writing past the library's module record in 3.3.11, a crash in 3.3.13).
+std::vector<uint8_t> unimod_module_with_many_channels() {
+    const std::string hex =
+        "554e3036f7fffffefbfffeff010001000100010000067d800400736565640400736565640000000080400002000020ab"
+        "400080000000200000000000000000000000000000000040000000000000000010000000060502000130004040404040"
+        "4040404040404040404040c0c0c0c0c0c0c0c0c0c0c0c0c0c0c0c0";
+    std::vector<uint8_t> bytes;
+    for (size_t at = 0; at < hex.size(); at += 2) {
+        bytes.push_back(static_cast<uint8_t>(std::stoi(hex.substr(at, 2), nullptr, 16)));
+    }
+    return bytes;
+}
+
 // What music_start prints for `module` as the song; it must not load it.
 std::string errors_of_refused(const std::vector<uint8_t>& module) {
     DataFolder folder;
@@ -401,7 +416,7 @@ TEST(Music, ModulesTheLibraryReadsUnsafelyAreRefusedAndTheSongStillPlays) {
     for (const auto& module : {asylum_module(), multitracker_module(), dsik_module(), impulse_tracker_midi_module(),
                                mmcmp_packed(asylum_module()), unreal_package(impulse_tracker_midi_module()),
                                composer_669_module(), stmik_module_without_patterns(),
-                               oktalyzer_module_going_round()}) {
+                               oktalyzer_module_going_round(), unimod_module_with_many_channels()}) {
         EXPECT_EQ(errors_of_refused(module), "Error loading: Could not open requested file\n");
     }
     const std::string errors = errors_of_refused(ultratracker_module_with_missing_pattern());
