@@ -12,3 +12,6 @@ set(TARNOVEX_SONG_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/xm/song_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/xm/synth.cpp)
 set(TARNOVEX_TOOLS_DIR ${CMAKE_CURRENT_LIST_DIR})
+# The generators' results must not depend on the compiler fusing a multiply
+# and an add where the processor can (portable_math.h).
+set(TARNOVEX_GENERATOR_OPTIONS -ffp-contract=off)

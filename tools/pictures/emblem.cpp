@@ -4,6 +4,7 @@
 
 #include "pictures/colour.h"
 #include "pictures/glyphs.h"
+#include "portable_math.h"
 
 namespace emblem {
 
@@ -29,8 +30,8 @@ struct Polar {
 
 Polar polar(int x, int y) {
     const double dx = x - CENTRE, dy = CENTRE - y;
-    const double degrees = std::atan2(dy, dx) * 180 / PI;
-    return {std::hypot(dx, dy), degrees < 0 ? degrees + 360 : degrees};
+    const double degrees = portable::atan2(dy, dx) * 180 / PI;
+    return {std::sqrt(dx * dx + dy * dy), degrees < 0 ? degrees + 360 : degrees};
 }
 
 // A tube of rainbow colour, lit along its middle, with black notches.
@@ -42,10 +43,10 @@ void draw_ring(netpbm::Picture& picture) {
             const double slot = std::fmod(p.degrees + NOTCH_DEGREES / 2, 360.0 / NOTCHES);
             if (slot < NOTCH_DEGREES) continue;
             const double across = (p.radius - RING_INNER) / (RING_OUTER - RING_INNER);  // 0 ... 1
-            const double light = std::sin(PI * across);
+            const double light = portable::sin(PI * across);
             const colour::Rgb base = colour::hue(p.degrees);
             picture.at(x, y) = colour::painted(colour::whitened(colour::scaled(base, 0.35 + 0.65 * light),
-                                                                0.5 * std::pow(light, 6)));
+                                                                0.5 * portable::pow(light, 6)));
         }
     }
 }
@@ -55,7 +56,7 @@ void draw_ring(netpbm::Picture& picture) {
 double star_edge(double degrees) {
     const double half_step = 180.0 / STAR_POINTS;
     const double from_point = std::abs(std::fmod(degrees, 2 * half_step) - half_step) / half_step;  // 1 at a point
-    return STAR_WAIST + (STAR_RADIUS - STAR_WAIST) * std::pow(from_point, 3);
+    return STAR_WAIST + (STAR_RADIUS - STAR_WAIST) * portable::pow(from_point, 3);
 }
 
 void draw_star(netpbm::Picture& picture) {

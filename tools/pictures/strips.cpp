@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "pictures/colour.h"
+#include "portable_math.h"
 
 namespace strips {
 
@@ -20,7 +21,7 @@ double brightness(int row) {
     constexpr double PI = 3.14159265358979323846;
     const double span = STRIP_HEIGHT - BLACK_ROWS;
     const double t = (row - BLACK_ROWS + 0.5) / span;  // 0 ... 1 across the bar
-    return 0.15 + 0.85 * std::pow(std::sin(PI * t), 1.5);
+    return 0.15 + 0.85 * portable::pow(portable::sin(PI * t), 1.5);
 }
 
 }  // namespace
@@ -30,7 +31,7 @@ netpbm::Picture draw(int slot) {
     const colour::Rgb base = colour::hue(slot * 360.0 / COUNT);
     for (int row = BLACK_ROWS; row < STRIP_HEIGHT; ++row) {
         const double b = brightness(row);
-        picture.at(0, row) = colour::painted(colour::whitened(colour::scaled(base, b), 0.6 * std::pow(b, 8)));
+        picture.at(0, row) = colour::painted(colour::whitened(colour::scaled(base, b), 0.6 * portable::pow(b, 8)));
     }
     return picture;
 }

@@ -8,6 +8,8 @@
 #include <functional>
 #include <map>
 
+#include "portable_math.h"
+
 namespace xm {
 
 namespace {
@@ -26,7 +28,7 @@ Wave harmonics(int length, int cycles, int count, const std::function<double(int
         const double a = amplitude(k);
         if (a == 0.0) continue;
         const double step = 2 * PI * k * cycles / length;
-        for (int i = 0; i < length; ++i) wave[i] += a * std::sin(step * i);
+        for (int i = 0; i < length; ++i) wave[i] += a * portable::sin(step * i);
     }
     return wave;
 }
@@ -94,10 +96,10 @@ void kick(Sample& sample) {
     double phase = 0;
     for (size_t i = 0; i < wave.size(); ++i) {
         const double t = seconds_at(static_cast<int>(i));
-        const double frequency = 45 + 110 * std::exp(-t / 0.03);
+        const double frequency = 45 + 110 * portable::exp(-t / 0.03);
         phase += 2 * PI * frequency / SYNTH_RATE;
-        const double body = std::sin(phase) * std::exp(-t / 0.11);
-        wave[i] = std::tanh(1.6 * body);
+        const double body = portable::sin(phase) * portable::exp(-t / 0.11);
+        wave[i] = portable::tanh(1.6 * body);
     }
     set_one_shot(sample, wave, 0.92);
 }
@@ -109,11 +111,12 @@ void snare(Sample& sample) {
     double previous = 0;
     for (size_t i = 0; i < wave.size(); ++i) {
         const double t = seconds_at(static_cast<int>(i));
-        const double tone = (std::sin(2 * PI * 185 * t) + 0.6 * std::sin(2 * PI * 330 * t)) * std::exp(-t / 0.045);
+        const double tone =
+            (portable::sin(2 * PI * 185 * t) + 0.6 * portable::sin(2 * PI * 330 * t)) * portable::exp(-t / 0.045);
         const double white = noise.next();
         const double bright = white - 0.6 * previous;
         previous = white;
-        wave[i] = 0.55 * tone + 0.7 * bright * std::exp(-t / 0.075);
+        wave[i] = 0.55 * tone + 0.7 * bright * portable::exp(-t / 0.075);
     }
     set_one_shot(sample, wave, 0.85);
 }
@@ -129,7 +132,7 @@ void hihat(Sample& sample) {
         last = white;
         const double high = diff - last_diff;
         last_diff = diff;
-        wave[i] = high * std::exp(-seconds_at(static_cast<int>(i)) / 0.022);
+        wave[i] = high * portable::exp(-seconds_at(static_cast<int>(i)) / 0.022);
     }
     set_one_shot(sample, wave, 0.7);
 }
@@ -139,13 +142,14 @@ void hihat(Sample& sample) {
 // A warm saw an octave below middle C (content C-3) with a sine under it.
 void bass(Sample& sample) {
     const int length = 2 * PERIOD_C4;
-    const Wave wave = harmonics(length, 1, 40, [](int k) { return (k == 1 ? 1.6 : 1.0) / std::pow(k, 1.5); });
+    const Wave wave =
+        harmonics(length, 1, 40, [](int k) { return (k == 1 ? 1.6 : 1.0) / portable::pow(k, 1.5); });
     set_loop(sample, to_pcm(wave, 0.8), NOTE_C4_RELATIVE + 12);
 }
 
 // A quarter-duty pulse, hollow and bright, for the arpeggio chords.
 void pluck(Sample& sample) {
-    const Wave wave = harmonics(PERIOD_C4, 1, 16, [](int k) { return std::sin(PI * k * 0.25) / k; });
+    const Wave wave = harmonics(PERIOD_C4, 1, 16, [](int k) { return portable::sin(PI * k * 0.25) / k; });
     set_loop(sample, to_pcm(wave, 0.7), NOTE_C4_RELATIVE);
 }
 
@@ -160,7 +164,7 @@ void lead(Sample& sample) {
 void pad(Sample& sample) {
     constexpr int cycles = 96;
     const int length = cycles * PERIOD_C4;
-    const auto soft_saw = [](int k) { return 1.0 / std::pow(k, 1.3); };
+    const auto soft_saw = [](int k) { return 1.0 / portable::pow(k, 1.3); };
     Wave wave(length, 0.0);
     for (int detune : {-1, 0, 1}) mix_into(wave, harmonics(length, cycles + detune, 12, soft_saw), 1.0);
     set_loop(sample, to_pcm(wave, 0.7), NOTE_C4_RELATIVE);
