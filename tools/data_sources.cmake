@@ -10,7 +10,8 @@ set(TARNOVEX_SONG_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/xm/xm_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/xm/timing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/xm/song_text.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/xm/synth.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/xm/synth.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/xm/score.cpp)
 set(TARNOVEX_TOOLS_DIR ${CMAKE_CURRENT_LIST_DIR})
 # The generators' results must not depend on the compiler fusing a multiply
 # and an add where the processor can (portable_math.h).

@@ -3,7 +3,11 @@
 #pragma once
 
 #include <exception>
+#include <fstream>
 #include <iostream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
 
 // `run(argv)` makes the tool's files; `usage` names the tool and its
 // arguments, which must number `arguments`.
@@ -20,4 +24,10 @@ int tool_main(int argc, char** argv, int arguments, const char* usage, Run run) 
         return 1;
     }
     return 0;
+}
+
+inline std::string read_text_file(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error(std::string("cannot read ") + path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }

@@ -4,11 +4,13 @@
 #include "pictures/glyphs.h"
 #include "pictures/netpbm.h"
 #include "pictures/strips.h"
-#include "xm/song_text.h"
+#include "xm/score.h"
 #include "xm/synth.h"
 #include "xm/xm_module.h"
 
-extern const char ocean_song[];  // data/ocean.song, built in
+// The score of data/ocean.song, built in.
+extern const uint8_t ocean_score[];
+extern const size_t ocean_score_size;
 
 std::vector<DataFile> web_data_files() {
     std::vector<DataFile> files;
@@ -17,6 +19,7 @@ std::vector<DataFile> web_data_files() {
     }
     files.push_back({"font8x8.pbm", netpbm::pbm_file(glyphs::sheet())});
     files.push_back({"rotoZoom.ppm", netpbm::ppm_file(emblem::draw())});
-    files.push_back({"ocean.xm", xm::write_xm(xm::build_module(xm::parse_song(ocean_song)))});
+    const xm::Song song = xm::read_score({ocean_score, ocean_score + ocean_score_size});
+    files.push_back({"ocean.xm", xm::write_xm(xm::build_module(song))});
     return files;
 }

@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "xm/score.h"
 #include "xm/song_text.h"
+#include "xm/synth.h"
 
 namespace {
 
@@ -119,6 +121,14 @@ TEST(SongText, NeedsOrdersAndInstruments) {
     EXPECT_NE(error_of("order 00\npattern 00\n00 | --- .. .. ... | --- .. .. ... | --- .. .. ... | --- .. .. ...\n")
                   .find("no instruments"),
               std::string::npos);
+}
+
+// The web edition carries the score and synthesises the samples itself: it
+// must come to the very file make-song writes.
+TEST(SongScore, BecomesTheSameModuleAsTheText) {
+    const xm::Song song = xm::parse_song(HEADER + PATTERNS);
+    const std::vector<uint8_t> score = xm::write_score(song);
+    EXPECT_EQ(xm::write_xm(xm::build_module(xm::read_score(score))), xm::write_xm(xm::build_module(song)));
 }
 
 }  // namespace

@@ -204,7 +204,7 @@ void write_sample_data(Writer& out, const Sample& sample) {
     }
 }
 
-void check_writable(const Module& module) {
+void check_writable(const Module& module, SampleData samples) {
     require(module.channels >= 1 && module.channels <= 32, "channel count must be 1 to 32");
     require(!module.orders.empty() && module.orders.size() <= ORDER_TABLE_SIZE, "need 1 to 256 orders");
     require(module.patterns.size() <= 256, "more than 256 patterns");
@@ -222,7 +222,8 @@ void check_writable(const Module& module) {
         require(instrument.volume_envelope.points.size() <= ENVELOPE_POINTS, "an envelope has more than 12 points");
         require(instrument.volume_envelope.sustain < static_cast<int>(instrument.volume_envelope.points.size()),
                 "an envelope's sustain point does not exist");
-        require(!sample.data.empty(), "an instrument has no sample data");
+        require(sample.data.empty() == (samples == SampleData::empty),
+                samples == SampleData::empty ? "a score's sample has data" : "an instrument has no sample data");
         if (sample.loop != LoopType::none) {
             require(sample.loop_length > 0 && sample.loop_start + sample.loop_length <= sample.data.size(),
                     "a sample loop must be non-empty and inside the sample");
@@ -372,8 +373,8 @@ bool Module::operator==(const Module& o) const {
            instruments == o.instruments;
 }
 
-std::vector<uint8_t> write_xm(const Module& module) {
-    check_writable(module);
+std::vector<uint8_t> write_xm(const Module& module, SampleData samples) {
+    check_writable(module, samples);
     Writer out;
     write_header(out, module);
     for (const Pattern& pattern : module.patterns) write_pattern(out, pattern);

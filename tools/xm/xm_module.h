@@ -100,7 +100,10 @@ struct FormatError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-std::vector<uint8_t> write_xm(const Module& module);
+// A score's samples are still empty (xm/score.h); a playable module's are not.
+enum class SampleData { present, empty };
+
+std::vector<uint8_t> write_xm(const Module& module, SampleData samples = SampleData::present);
 Module read_xm(const std::vector<uint8_t>& bytes);
 
 // Playing time in seconds from the first order to the end of the last one,
