@@ -61,7 +61,7 @@ TEST_PACKAGES=(netpbm xvfb xdotool openbox wmctrl imagemagick x11-utils "${FUZZ_
 # Debian's libmikmod source unpacked by dpkg-source (dpkg-dev), and the
 # browsers of its test. npm comes with some Node.js builds and is installed
 # only where the command is missing.
-WEB_PACKAGES=(emscripten binaryen dpkg-dev chromium firefox-esr)
+WEB_PACKAGES=(emscripten binaryen node-terser dpkg-dev chromium firefox-esr)
 WEB_PORT=8000
 
 say() { printf '\n=== %s\n' "$*"; }

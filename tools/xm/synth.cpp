@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <map>
+#include <iterator>
 
 #include "portable_math.h"
 
@@ -170,29 +170,31 @@ void pad(Sample& sample) {
     set_loop(sample, to_pcm(wave, 0.7), NOTE_C4_RELATIVE);
 }
 
-const std::map<std::string, void (*)(Sample&)>& voices() {
-    static const std::map<std::string, void (*)(Sample&)> table = {
-        {"kick", kick}, {"snare", snare}, {"hihat", hihat}, {"bass", bass},
-        {"pluck", pluck}, {"lead", lead}, {"pad", pad},
-    };
-    return table;
-}
+struct Voice {
+    const char* name;
+    void (*make)(Sample&);
+};
+
+constexpr Voice VOICES[] = {
+    {"bass", bass}, {"hihat", hihat}, {"kick", kick}, {"lead", lead}, {"pad", pad}, {"pluck", pluck}, {"snare", snare},
+};
 
 }  // namespace
 
 const std::vector<std::string>& voice_names() {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> list;
-        for (const auto& voice : voices()) list.push_back(voice.first);
+        for (const Voice& voice : VOICES) list.push_back(voice.name);
         return list;
     }();
     return names;
 }
 
 void synthesize(const std::string& voice, Sample& sample) {
-    const auto found = voices().find(voice);
-    if (found == voices().end()) throw SongError("unknown voice '" + voice + "'");
-    found->second(sample);
+    const auto found =
+        std::find_if(std::begin(VOICES), std::end(VOICES), [&](const Voice& known) { return voice == known.name; });
+    if (found == std::end(VOICES)) throw SongError("unknown voice '" + voice + "'");
+    found->make(sample);
     sample.name = voice;
 }
 
