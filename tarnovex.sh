@@ -58,7 +58,8 @@ FUZZ_PACKAGES=(clang libclang-rt-dev dpkg-dev)
 TEST_PACKAGES=(netpbm xvfb xdotool openbox wmctrl imagemagick x11-utils "${FUZZ_PACKAGES[@]}"
     lintian desktop-file-utils appstream pulseaudio pulseaudio-utils ffmpeg)
 # The web edition: the compiler and its optimiser (binaryen's wasm-opt),
-# Debian's libmikmod source unpacked by dpkg-source (dpkg-dev), and the
+# the page's minifier (terser), Debian's libmikmod source unpacked by
+# dpkg-source (dpkg-dev), and the
 # browsers of its test. npm comes with some Node.js builds and is installed
 # only where the command is missing.
 WEB_PACKAGES=(emscripten binaryen node-terser dpkg-dev chromium firefox-esr)
@@ -164,8 +165,8 @@ install_web_packages() {
 # build_web: the native build's data files (what the web edition's own must
 # equal, in its tests), libmikmod for WebAssembly, the site in
 # $BUILD-web/site and the one-file edition $BUILD-web/tarnovex.html.
-# Debian's emscripten finds its optimiser's acorn module only through
-# NODE_PATH.
+# Debian's node finds Debian's node modules (acorn for emscripten's
+# optimiser, terser for the page's scripts) only through NODE_PATH.
 build_web() {
     local dir=$BUILD-web
     export NODE_PATH=/usr/share/nodejs EMSDK_PYTHON=/usr/bin/python3
