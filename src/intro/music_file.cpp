@@ -88,7 +88,16 @@ bool is_container(const Head& head) {
     return has_text(head, 0, "ziRCONia") || has_text(head, 0, "\xC1\x83\x2A\x9E");
 }
 
+// A build that registers only the XM loader (the web edition) has none of
+// the loaders above to keep from a file.
+#ifdef TARNOVEX_XM_ONLY
+constexpr bool EVERY_LOADER = false;
+#else
+constexpr bool EVERY_LOADER = true;
+#endif
+
 bool is_refused(std::FILE* file) {
+    if (!EVERY_LOADER) return false;
     Head head{};
     std::fread(head.data(), 1, head.size(), file);
     std::rewind(file);
