@@ -80,9 +80,18 @@ start_sound_server() {
     env -u DISPLAY pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n \
         --load="module-null-sink sink_name=out" --load=module-native-protocol-unix \
         >"$E2E_TMP/pulseaudio.log" 2>&1 &
-    E2E_PIDS+=($!)
+    SOUND_SERVER_PID=$!
+    E2E_PIDS+=("$SOUND_SERVER_PID")
     wait_until 20 pactl info >/dev/null 2>&1 || fail "PulseAudio did not start: $(cat "$E2E_TMP/pulseaudio.log")"
     note "PulseAudio at $XDG_RUNTIME_DIR"
+}
+
+# sound_server_state: whether the sound server still runs, and its last
+# words, for a failure that may be the server's.
+sound_server_state() {
+    local state="the sound server runs"
+    running "$SOUND_SERVER_PID" || state="the sound server has ended"
+    printf '%s; its log, last lines:\n%s' "$state" "$(tail -n 20 "$E2E_TMP/pulseaudio.log")"
 }
 
 # start_intro RUN_DIR PROGRAM: runs the program from its run folder, the

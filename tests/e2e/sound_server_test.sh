@@ -39,6 +39,7 @@ play_and_record() {
     [[ $INTRO_STATUS == 1 ]] || fail "exit status $INTRO_STATUS: $(cat "$E2E_TMP/intro.err")"
     [[ ! -s $E2E_TMP/intro.err ]] || fail "the intro complained: $(cat "$E2E_TMP/intro.err")"
     sleep 0.5
+    running "$recorder" || fail "$1: the recording ended before the intro; $(sound_server_state)"
     kill "$recorder"
     note "$1: window at $WINDOW_AT s, Escape at $ESCAPE_AT s, exit at $EXIT_AT s of the recording"
 }
