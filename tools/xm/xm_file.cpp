@@ -222,8 +222,11 @@ void check_writable(const Module& module, SampleData samples) {
         require(instrument.volume_envelope.points.size() <= ENVELOPE_POINTS, "an envelope has more than 12 points");
         require(instrument.volume_envelope.sustain < static_cast<int>(instrument.volume_envelope.points.size()),
                 "an envelope's sustain point does not exist");
-        require(sample.data.empty() == (samples == SampleData::empty),
-                samples == SampleData::empty ? "a score's sample has data" : "an instrument has no sample data");
+        if (samples == SampleData::present) {
+            require(!sample.data.empty(), "an instrument has no sample data");
+        } else {
+            require(sample.data.empty(), "a score's sample has data");
+        }
         if (sample.loop != LoopType::none) {
             require(sample.loop_length > 0 && sample.loop_start + sample.loop_length <= sample.data.size(),
                     "a sample loop must be non-empty and inside the sample");
