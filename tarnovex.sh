@@ -56,7 +56,7 @@ PACKAGE_PACKAGES=(dpkg-dev file)
 # unpacked by dpkg-source (dpkg-dev) for an instrumented build of it.
 FUZZ_PACKAGES=(clang libclang-rt-dev dpkg-dev)
 TEST_PACKAGES=(netpbm xvfb xdotool openbox wmctrl imagemagick x11-utils "${FUZZ_PACKAGES[@]}"
-    lintian desktop-file-utils appstream pulseaudio pulseaudio-utils ffmpeg)
+    lintian desktop-file-utils appstream pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus ffmpeg)
 # The web edition: the compiler and its optimiser (binaryen's wasm-opt),
 # the page's minifier (terser), Debian's libmikmod source unpacked by
 # dpkg-source (dpkg-dev), and the

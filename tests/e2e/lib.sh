@@ -75,37 +75,88 @@ start_window_manager() {
 # idle nor reads the machine's configuration (-n). As root it warns that it
 # is meant for --system, and still serves us.
 start_sound_server() {
-    export XDG_RUNTIME_DIR=$E2E_TMP/runtime HOME=$E2E_TMP/home
-    mkdir -m 700 "$XDG_RUNTIME_DIR" "$HOME"
+    private_runtime pulseaudio
     env -u DISPLAY pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n \
         --load="module-null-sink sink_name=out" --load=module-native-protocol-unix \
-        >"$E2E_TMP/pulseaudio.log" 2>&1 &
-    SOUND_SERVER_PID=$!
-    E2E_PIDS+=("$SOUND_SERVER_PID")
-    wait_until 20 pactl info >/dev/null 2>&1 || fail "PulseAudio did not start: $(cat "$E2E_TMP/pulseaudio.log")"
+        >"$SOUND_SERVER_LOG" 2>&1 &
+    SOUND_SERVER_PIDS=($!)
+    E2E_PIDS+=("${SOUND_SERVER_PIDS[@]}")
+    wait_until 20 pactl info >/dev/null 2>&1 || fail "PulseAudio did not start: $(cat "$SOUND_SERVER_LOG")"
     note "PulseAudio at $XDG_RUNTIME_DIR"
+}
+
+# start_pipewire: PipeWire as desktops run it today, serving PulseAudio's
+# protocol through pipewire-pulse, with wireplumber as its session manager,
+# on a session bus of its own; a null sink "out" is the default sink.
+start_pipewire() {
+    private_runtime pipewire
+    export DBUS_SESSION_BUS_ADDRESS=unix:path=$XDG_RUNTIME_DIR/bus
+    local bus
+    bus=$(dbus-daemon --session --fork --address="$DBUS_SESSION_BUS_ADDRESS" --print-pid) ||
+        fail "no session bus for PipeWire"
+    E2E_PIDS+=("$bus")
+    SOUND_SERVER_PIDS=()
+    local server
+    for server in pipewire wireplumber pipewire-pulse; do
+        env -u DISPLAY "$server" >>"$SOUND_SERVER_LOG" 2>&1 &
+        SOUND_SERVER_PIDS+=($!)
+        [[ $server == pipewire ]] && sleep 1
+    done
+    E2E_PIDS+=("${SOUND_SERVER_PIDS[@]}")
+    # A client asked too early makes the socket's folder itself, and
+    # pipewire-pulse then fails to make it.
+    wait_until 20 test -S "$XDG_RUNTIME_DIR/pulse/native" && wait_until 20 pactl info >/dev/null 2>&1 ||
+        fail "pipewire-pulse did not start: $(cat "$SOUND_SERVER_LOG")"
+    pactl load-module module-null-sink sink_name=out >/dev/null && pactl set-default-sink out ||
+        fail "PipeWire made no null sink: $(tail -n 20 "$SOUND_SERVER_LOG")"
+    note "$(pactl info | sed -n 's/^Server Name: //p') at $XDG_RUNTIME_DIR"
+}
+
+# stop_sound_server: ends the server that start_sound_server or
+# start_pipewire started.
+stop_sound_server() {
+    kill "${SOUND_SERVER_PIDS[@]}" 2>/dev/null || true
+    local pid
+    for pid in "${SOUND_SERVER_PIDS[@]}"; do wait_until 10 eval '! running '"$pid" || true; done
+}
+
+# private_runtime NAME: a fresh runtime folder and home for a sound server,
+# whose log is $SOUND_SERVER_LOG.
+private_runtime() {
+    export XDG_RUNTIME_DIR=$E2E_TMP/$1-runtime HOME=$E2E_TMP/$1-home
+    mkdir -m 700 "$XDG_RUNTIME_DIR" "$HOME"
+    SOUND_SERVER_LOG=$E2E_TMP/$1.log
 }
 
 # sound_server_state: whether the sound server still runs, and its last
 # words, for a failure that may be the server's.
 sound_server_state() {
-    local state="the sound server runs"
-    running "$SOUND_SERVER_PID" || state="the sound server has ended"
-    printf '%s; its log, last lines:\n%s' "$state" "$(tail -n 20 "$E2E_TMP/pulseaudio.log")"
+    local state="the sound server runs" pid
+    for pid in "${SOUND_SERVER_PIDS[@]}"; do running "$pid" || state="the sound server has ended"; done
+    printf '%s; its log, last lines:\n%s' "$state" "$(tail -n 20 "$SOUND_SERVER_LOG")"
 }
 
-# start_intro RUN_DIR PROGRAM: runs the program from its run folder, the
-# music through SDL's dummy sound driver, or through the sound server that
-# libmikmod finds when INTRO_SOUND=server; standard output goes to a file,
-# or is closed when INTRO_STDOUT=closed. Sets INTRO_PID.
+# intro_sound: the environment for the intro's sound: SDL's dummy sound
+# driver, or the sound server the programs find by themselves when
+# INTRO_SOUND=server.
+intro_sound() {
+    if [[ ${INTRO_SOUND:-} == server ]]; then
+        INTRO_SOUND_ENV=(-u SDL_AUDIODRIVER)
+    else
+        INTRO_SOUND_ENV=(SDL_AUDIODRIVER=dummy)
+    fi
+}
+
+# start_intro RUN_DIR PROGRAM: runs the program from its run folder, with the
+# sound of intro_sound; standard output goes to a file, or is closed when
+# INTRO_STDOUT=closed. Sets INTRO_PID.
 start_intro() {
-    local sound=(SDL_AUDIODRIVER=dummy)
-    [[ ${INTRO_SOUND:-} == server ]] && sound=(-u SDL_AUDIODRIVER)
+    intro_sound
     local output=$E2E_TMP/intro.out
     [[ ${INTRO_STDOUT:-} == closed ]] && output=/dev/null
     (
         [[ ${INTRO_STDOUT:-} == closed ]] && exec >&-
-        cd "$1" && exec env "${sound[@]}" SDL_VIDEODRIVER=x11 "./$2"
+        cd "$1" && exec env "${INTRO_SOUND_ENV[@]}" SDL_VIDEODRIVER=x11 "./$2"
     ) >"$output" 2>"$E2E_TMP/intro.err" &
     INTRO_PID=$!
     E2E_PIDS+=("$INTRO_PID")
@@ -117,7 +168,8 @@ start_intro() {
 start_launcher() {
     local folder=$1
     shift
-    (cd "$folder" && exec env -u TARNOVEX_FPS -u SDL12COMPAT_WINDOW_SCALING SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11 "$@") \
+    intro_sound
+    (cd "$folder" && exec env -u TARNOVEX_FPS -u SDL12COMPAT_WINDOW_SCALING "${INTRO_SOUND_ENV[@]}" SDL_VIDEODRIVER=x11 "$@") \
         >"$E2E_TMP/intro.out" 2>"$E2E_TMP/intro.err" &
     INTRO_PID=$!
     E2E_PIDS+=("$INTRO_PID")
