@@ -39,13 +39,17 @@ constexpr int SILENT_LEVEL = 8;  // of 32767: below any decay the song means to 
 
 int64_t sample_at(int64_t frame) { return frame * CAPTURE_SAMPLE_RATE / FPS; }
 
-// Left and right summed, as the file holds them.
-std::vector<float> read_mono(const char* path) {
+// Interleaved left and right, as the file holds them.
+std::vector<int16_t> read_stereo(const char* path) {
     std::ifstream in(path, std::ios::binary);
     const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::vector<int16_t> stereo(bytes.size() / sizeof(int16_t));
+    std::vector<int16_t> stereo(bytes.size() / sizeof(int16_t) / CAPTURE_CHANNELS * CAPTURE_CHANNELS);
     std::copy(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(stereo.size() * sizeof(int16_t)),
               reinterpret_cast<char*>(stereo.data()));
+    return stereo;
+}
+
+std::vector<float> mono_of(const std::vector<int16_t>& stereo) {
     std::vector<float> mono(stereo.size() / CAPTURE_CHANNELS);
     for (size_t i = 0; i < mono.size(); ++i) mono[i] = static_cast<float>(stereo[2 * i]) + stereo[2 * i + 1];
     return mono;
@@ -55,7 +59,10 @@ class Spectrum {
 public:
     Spectrum() : window_(WINDOW), input_(WINDOW), output_(WINDOW / 2 + 1) {
         float scale = 1.0f;
-        if (av_tx_init(&context_, &transform_, AV_TX_FLOAT_RDFT, 0, WINDOW, &scale, 0) < 0) std::exit(2);
+        if (av_tx_init(&context_, &transform_, AV_TX_FLOAT_RDFT, 0, WINDOW, &scale, 0) < 0) {
+            std::fprintf(stderr, "music_check: libavutil has no real FFT of %d points\n", WINDOW);
+            std::exit(2);
+        }
         for (int i = 0; i < WINDOW; ++i) window_[i] = static_cast<float>(0.5 - 0.5 * std::cos(2 * M_PI * i / WINDOW));
     }
     ~Spectrum() { av_tx_uninit(&context_); }
@@ -122,10 +129,12 @@ bool changes_on_onsets(const std::vector<double>& flux) {
     return all;
 }
 
-int64_t longest_silence(const std::vector<float>& music, int64_t end) {
+// In sample frames: the longest run with both channels near zero.
+int64_t longest_silence(const std::vector<int16_t>& stereo, int64_t end) {
     int64_t longest = 0, run = 0;
     for (int64_t i = 0; i < end; ++i) {
-        run = std::abs(music[i]) <= 2 * SILENT_LEVEL ? run + 1 : 0;
+        const bool silent = std::abs(stereo[2 * i]) <= SILENT_LEVEL && std::abs(stereo[2 * i + 1]) <= SILENT_LEVEL;
+        run = silent ? run + 1 : 0;
         longest = std::max(longest, run);
     }
     return longest;
@@ -138,15 +147,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: music_check SAMPLES.s16 SHOW_FRAMES\n");
         return 2;
     }
-    const std::vector<float> music = read_mono(argv[1]);
+    const std::vector<int16_t> stereo = read_stereo(argv[1]);
     // The last frame of the show ends on the quit and has no music.
     const int64_t frames = std::atoll(argv[2]) - 1;
-    if (frames < 1 || static_cast<int64_t>(music.size()) < sample_at(frames)) {
+    if (frames < 1 || static_cast<int64_t>(stereo.size()) < sample_at(frames) * CAPTURE_CHANNELS) {
         std::fprintf(stderr, "music_check: the sound is shorter than the show\n");
         return 1;
     }
-    const bool on_onsets = changes_on_onsets(flux_per_frame(music, frames));
-    const int64_t silence = longest_silence(music, sample_at(frames));
+    const bool on_onsets = changes_on_onsets(flux_per_frame(mono_of(stereo), frames));
+    const int64_t silence = longest_silence(stereo, sample_at(frames));
     std::printf("longest silence: %lld samples\n", static_cast<long long>(silence));
     return on_onsets && silence < LONGEST_SILENCE ? 0 : 1;
 }
