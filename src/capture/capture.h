@@ -77,3 +77,9 @@ void capture_set_key_script(int64_t frames);
 // recording. Registered before the intro registers the library's drivers, it
 // is the first in the list and always present, so MikMod_Init("") takes it.
 void capture_register_sound_driver();
+// Mixes the share of the last frame recorded if it got no music update and a
+// song plays: the frame on which the show reloads the song that has just
+// ended, or one whose key ended its part. A viewer's sound output runs on
+// across such a frame, so the recording's does too. Called before the next
+// frame is recorded; after a quit no song plays and the frame stays silent.
+void capture_music_runs_on();

@@ -17,7 +17,9 @@ constexpr uint8_t KEY_ESCAPE = 27;
 void capture_set_key_script(int64_t frames) { frames_before_quit = frames; }
 
 void screen_present(Screen* screen, const Image* image) {
-    if (screen_backend::fits(screen, image)) capture_frame(image);
+    if (!screen_backend::fits(screen, image)) return;
+    capture_music_runs_on();
+    capture_frame(image);
 }
 
 // Only the top-left part that fits is recorded, as the screen would show it;

@@ -15,8 +15,14 @@ int reset_mixer() {
     return init_mixer();
 }
 
+// The frames recorded when the last share was mixed: that share was the
+// last frame's. Only the frame right after it is caught up, never the last
+// frame of a show that a new show's music follows.
+int64_t mixed_until = 0;
+
 void mix_frame() {
     static std::vector<int16_t> samples;
+    mixed_until = capture_frames_done();
     const int32_t count = capture_audio_share();
     samples.resize(static_cast<size_t>(count) * CAPTURE_CHANNELS);
     VC_WriteBytes(reinterpret_cast<SBYTE*>(samples.data()),
@@ -30,3 +36,7 @@ MDRIVER capture_driver =
 }  // namespace
 
 void capture_register_sound_driver() { MikMod_RegisterDriver(&capture_driver); }
+
+void capture_music_runs_on() {
+    if (capture_frames_done() == mixed_until + 1 && Player_Active()) MikMod_Update();
+}

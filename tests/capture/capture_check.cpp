@@ -122,8 +122,9 @@ void check_samples(const std::vector<char>& decoded, int64_t show_frames) {
 
 }  // namespace
 
-// The recording's side of the sound driver: the share of the frame just
-// presented; the samples themselves are checked in the file.
+// The recording's side of the sound driver: the frames presented, the share
+// of the frame just presented; the samples themselves are checked in the file.
+int64_t capture_frames_done() { return fake_screen::presents; }
 int32_t capture_audio_share() {
     const int64_t frame = fake_screen::presents - 1;
     return static_cast<int32_t>((frame + 1) * CAPTURE_SAMPLE_RATE / fps - frame * CAPTURE_SAMPLE_RATE / fps);

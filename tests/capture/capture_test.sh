@@ -1,10 +1,12 @@
 #!/bin/bash
 # Captures short runs of the show and checks what a viewer gets: the streams
-# ffprobe sees, and every decoded frame and sample against the show itself.
-#   capture_test.sh RUN_DIR CHECK_200 CHECK_240
+# ffprobe sees, and every decoded frame and sample against the show itself;
+# over three passes, the music against the show's parts.
+#   capture_test.sh RUN_DIR CHECK_200 CHECK_240 MUSIC_CHECK
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
 RUN_DIR=$1
 declare -A CHECK=([200]=$2 [240]=$3)
+MUSIC_CHECK=$4
 show_length "$RUN_DIR/tarnovex-capture"
 
 # The capture finds its data files beside itself in the build tree, wherever
@@ -51,6 +53,16 @@ capture_and_check 200 300 1 60
 capture_and_check 240 600 1 60 closed
 # 44100 / 64 is no whole number of samples a frame.
 capture_and_check 240 40 3 64
+
+# Three passes and the first frames of a fourth: the song restarts with every
+# pass without a gap, and each change of effect is on one of its beats.
+frames=$((3 * PASS_FRAMES + 3))
+note "lossless capture of three passes: the music against the show's parts"
+"$RUN_DIR/tarnovex-capture" passes.mkv --height 200 --frames "$frames" >/dev/null 2>&1 ||
+    fail "the capture of three passes failed"
+ffmpeg -v error -i passes.mkv -map 0:a -f s16le "$E2E_TMP/passes.s16"
+"$MUSIC_CHECK" "$E2E_TMP/passes.s16" "$frames" || fail "the music does not follow the show"
+rm passes.mkv "$E2E_TMP/passes.s16"
 
 note "compressed capture at twice the size"
 "$RUN_DIR/tarnovex-capture" show.mp4 --height 200 --frames 30 --scale 2 >/dev/null 2>&1 ||

@@ -42,7 +42,7 @@ TEST(Synth, TonalVoicesLoopSeamlessly) {
 }
 
 TEST(Synth, DrumsAreOneShotsThatFadeOut) {
-    for (const char* voice : {"kick", "snare", "hihat"}) {
+    for (const char* voice : {"kick", "snare", "hihat", "crash"}) {
         xm::Sample sample;
         xm::synthesize(voice, sample);
         EXPECT_EQ(sample.loop, xm::LoopType::none) << voice;

@@ -137,6 +137,22 @@ void hihat(Sample& sample) {
     set_one_shot(sample, wave, 0.7);
 }
 
+// Noise brightened once and ringing out over a second, with a sharp first
+// strike: the cymbal that marks where a new part of the song begins.
+void crash(Sample& sample) {
+    Wave wave(frames_for(1.2));
+    Noise noise;
+    double last = 0;
+    for (size_t i = 0; i < wave.size(); ++i) {
+        const double t = seconds_at(static_cast<int>(i));
+        const double white = noise.next();
+        const double bright = white - 0.8 * last;
+        last = white;
+        wave[i] = bright * (0.5 * portable::exp(-t / 0.04) + 0.5 * portable::exp(-t / 0.4));
+    }
+    set_one_shot(sample, wave, 0.8);
+}
+
 // ---- tonal voices ----
 
 // A warm saw an octave below middle C (content C-3) with a sine under it.
@@ -176,7 +192,8 @@ struct Voice {
 };
 
 constexpr Voice VOICES[] = {
-    {"bass", bass}, {"hihat", hihat}, {"kick", kick}, {"lead", lead}, {"pad", pad}, {"pluck", pluck}, {"snare", snare},
+    {"bass", bass}, {"crash", crash}, {"hihat", hihat}, {"kick", kick},
+    {"lead", lead}, {"pad", pad},     {"pluck", pluck}, {"snare", snare},
 };
 
 }  // namespace

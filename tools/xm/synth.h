@@ -13,7 +13,8 @@ namespace xm {
 // voice sounds at the pitch written in the pattern.
 constexpr int SYNTH_RATE = 4 * 8363;
 
-// The voices the text may name: kick, snare, hihat, bass, pluck, lead, pad.
+// The voices the text may name: kick, snare, hihat, crash, bass, pluck, lead,
+// pad.
 const std::vector<std::string>& voice_names();
 
 // Fills the sample of an instrument (data, loop, relative note, name) with

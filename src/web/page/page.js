@@ -87,6 +87,7 @@
         node: null,
         position: 0,
         mixed: 0,
+        showMixed: 0,  // sample frames mixed for the show that plays
         stats: { played: 0, underruns: 0, peak: 0 },
 
         // Made as the page loads, so that the start only has to resume it.
@@ -139,10 +140,21 @@
             this.node.port.postMessage({ left, right }, [left.buffer, right.buffer]);
             this.position += count;
             this.mixed += count;
+            this.showMixed += count;
         },
 
         stop() {
             if (this.node) this.node.port.postMessage({ stop: true });
+            this.showMixed = 0;
+        },
+
+        // Seconds of the show's music heard by now: the audio clock, less the
+        // output latency where the browser reports it, since the show's first
+        // sample played. Null while none of the show's music plays.
+        heard() {
+            if (!this.node || !this.showMixed || this.context.state !== 'running') return null;
+            const latency = (this.context.outputLatency || 0) + (this.context.baseLatency || 0);
+            return this.context.currentTime - latency - (this.position - this.showMixed) / this.rate;
         },
     };
 
@@ -234,6 +246,13 @@
             // frame, the timestamps' jitter on a 60 Hz display neither skips
             // nor repeats one.
             if (this.origin === null) this.origin = time - (this.drawn - 1) * FRAME_MS;
+            // Where the music plays, the pictures keep with it: frame k is due
+            // as the music of frame k is heard.
+            const heard = audio.heard();
+            if (heard !== null) {
+                const heardOrigin = performance.now() - heard * 1000;
+                if (Math.abs(heardOrigin - this.origin) > FRAME_MS) this.origin = heardOrigin;
+            }
             this.due = Math.floor((time - this.origin) / FRAME_MS + 0.5) + 1;
             if (this.drawn >= this.due) {
                 this.schedule();
@@ -431,6 +450,11 @@
             ...audio.stats,
         }),
         wakeLock: () => wake.state(),
+        // The frame on the canvas and the frames of music heard, in this show.
+        sync: () => {
+            const heard = audio.heard();
+            return { shown: pace.drawn - 1, heard: heard === null ? null : heard * 1000 / FRAME_MS };
+        },
         timings,
         key,
         program,
