@@ -394,6 +394,17 @@
             frame = shown;
             pace.frameDrawn(wakeUp);
         },
+        // The program has stopped for good: the cover says why.
+        onFail(message) {
+            console.error(message);
+            playing = false;
+            controls.hide();
+            wake.release();
+            audio.stop();
+            again.hidden = true;
+            status.textContent = message;
+            cover.hidden = false;
+        },
     };
 
     // The music starts with the pictures: the show waits until the sound
