@@ -9,8 +9,8 @@
 // "Stop" fades to black. Over an emulated slow mobile network ("Fast 3G",
 // no cache, the files gzipped as a web server sends them) the page needs two
 // requests and shows the show's first frame soon after navigation; the
-// one-file edition (TARNOVEX_ONE_FILE) plays from file:// with no other
-// request and with its music.
+// one-file edition (TARNOVEX_ONE_FILE) plays from file://, and served
+// declared UTF-8, with no other request and with its music.
 //
 //   node browser_test.mjs SITE_DIR NATIVE_BUILD_DIR [chromium|firefox] [--unthrottled|--30hz]
 // Prints the frame rate, the main thread's work per frame and the sound
@@ -459,10 +459,22 @@ async function slowNetwork(browser) {
     server.close();
 }
 
-// The one-file edition from file://: no other request, the show, the music.
-async function playOneFile(browser) {
+// The one file as most static web hosts send an .html file: gzipped and
+// declared UTF-8, a charset that wins over the page's own; resolves to its
+// address.
+function serveOneFileAsUtf8() {
+    const server = createServer((request, response) => {
+        response.writeHead(200, { 'Content-Type': 'text/html; charset=utf-8', 'Content-Encoding': 'gzip' });
+        response.end(gzipSync(readFileSync(oneFile), { level: 9 }));
+    });
+    return new Promise((resolve) => {
+        server.listen(0, '127.0.0.1', () => resolve({ server, url: `http://127.0.0.1:${server.address().port}/` }));
+    });
+}
+
+// The one-file edition at `address`: no other request, the show, the music.
+async function playOneFile(browser, address, from) {
     const page = await browser.newPage();
-    const address = pathToFileURL(oneFile).href;
     const requests = countRequests(page);
     await page.goto(address);
     await waitForStart(page);
@@ -471,10 +483,20 @@ async function playOneFile(browser) {
     await sleep(2000);
     const { audio } = await report(page);
     const others = requests.filter((other) => other !== address);
-    note(`one file from file://: ${others.length} other requests, sound ${audio.state}, peak ${audio.peak.toFixed(3)}`);
+    note(`one file ${from}: ${others.length} other requests, sound ${audio.state}, peak ${audio.peak.toFixed(3)}`);
     check(!others.length, `the one file made other requests: ${others.join(' ')}`);
-    check(audio.state === 'running' && audio.peak >= 0.05, 'the one file plays no music');
+    check(audio.state === 'running' && audio.peak >= 0.05, `the one file plays no music ${from}`);
     await page.close();
+}
+
+async function playOneFileEverywhere(browser) {
+    await playOneFile(browser, pathToFileURL(oneFile).href, 'from file://');
+    const { server, url } = await serveOneFileAsUtf8();
+    try {
+        await playOneFile(browser, url, 'served as text/html; charset=utf-8');
+    } finally {
+        server.close();
+    }
 }
 
 const { server, url } = await serve();
@@ -486,7 +508,7 @@ try {
         await desktop(browser, url);
         await phone(browser, url);
         if (!firefox) await slowNetwork(browser);
-        if (oneFile) await playOneFile(browser);
+        if (oneFile) await playOneFileEverywhere(browser);
     } finally {
         await browser.close();
     }

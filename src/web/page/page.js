@@ -12,8 +12,8 @@
 
 (() => {
     // What the build put into the page: the AudioWorklet as a data: URL and,
-    // in the one-file edition, the 320 x 240 program, gzipped, a byte a
-    // character (make_page.py).
+    // in the one-file edition, the 320 x 240 program, gzipped, in base64
+    // (make_page.py).
     const built = window.tarnovexBuild;
     const WIDTH = 320;
     const HEIGHT = !built.program && location.search === '?200' ? 200 : 240;
@@ -462,10 +462,7 @@
                 return response.arrayBuffer();
             });
         }
-        // Each character is one byte of the page, read as windows-1252,
-        // whose bytes 0x80 to 0x9f are characters beyond 0xff.
-        const high = new TextDecoder('windows-1252').decode(Uint8Array.from({ length: 32 }, (_, i) => 0x80 + i));
-        const packed = Uint8Array.from(built.program, (c) => (c.charCodeAt(0) <= 0xff ? c.charCodeAt(0) : 0x80 + high.indexOf(c)));
+        const packed = Uint8Array.from(atob(built.program), (c) => c.charCodeAt(0));
         return new Response(new Blob([packed]).stream().pipeThrough(new DecompressionStream('gzip'))).arrayBuffer();
     }
     audio.prepare().catch((error) => console.warn('TARNOVEX: no sound:', error));
