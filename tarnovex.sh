@@ -244,10 +244,19 @@ web_stage() {
 # pass of the real windowed program's show under Xvfb (label
 # sanitized_show); any report ends the test with a failure. The other
 # end-to-end tests are left out. Leaks inside SDL, libdbus and Mesa's GLX
-# themselves are suppressed (tests/lsan.supp).
+# themselves are suppressed (tests/lsan.supp). libmikmod is built from
+# Debian's source with the same instruments, as for the fuzz stage; where
+# the archive does not serve it, the system's library is linked instead.
 sanitize_stage() {
-    local dir=$BUILD-sanitize
-    build "$dir" -DTARNOVEX_SANITIZE=ON -DTARNOVEX_FUZZ=OFF -DTARNOVEX_BENCH=OFF -DTARNOVEX_TESTS=ON -DTARNOVEX_CAPTURE=ON &&
+    local dir=$BUILD-sanitize source
+    say "Fetching Debian's libmikmod source for the instrumented build"
+    if ! source=$(libmikmod_source); then
+        echo "tarnovex: Debian's libmikmod source package could not be fetched;" \
+            "the sanitizer build links the system's uninstrumented libmikmod" >&2
+        source=
+    fi
+    build "$dir" -DTARNOVEX_SANITIZE=ON -DTARNOVEX_FUZZ=OFF -DTARNOVEX_BENCH=OFF -DTARNOVEX_TESTS=ON -DTARNOVEX_CAPTURE=ON \
+        -DTARNOVEX_SANITIZE_MIKMOD_SOURCE="$source" &&
         ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1 \
             LSAN_OPTIONS=suppressions=$ROOT/tests/lsan.supp:print_suppressions=0 \
             UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \

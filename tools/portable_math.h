@@ -6,7 +6,17 @@
 // fdlibm's; each stays within a few units in the last place.
 #pragma once
 
+#include <cfloat>
 #include <cmath>
+
+// Each step has to be rounded to a double as it is made: a compiler that
+// reorders steps or keeps them wider would give other last bits.
+#ifdef __FAST_MATH__
+#error "portable_math.h needs exact floating point: build without -ffast-math"
+#endif
+#if FLT_EVAL_METHOD != 0
+#error "portable_math.h needs doubles evaluated as doubles (FLT_EVAL_METHOD 0): SSE2 arithmetic, not x87"
+#endif
 
 namespace portable {
 

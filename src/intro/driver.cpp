@@ -27,6 +27,7 @@ void (*const show_parts[])() = {part_rotozoom, part_multiscroll, part_plasma};
 uint8_t current_key_code() { return keys ? keys->buffer[0] : 0; }
 
 // Runs the parts in order, over and over, until one of them ends on a quit.
+// Named in the web edition's ASYNCIFY list (see intro.h).
 void run_show() {
     for (;;) {
         for (auto part : show_parts) {

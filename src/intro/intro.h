@@ -30,6 +30,12 @@ extern Image* frame_image;
 extern int8_t request;
 extern int32_t scroll_speed;
 
+// intro_main, run_show, the parts (part_*), intro_frame_tail, fade_out and
+// intro_shutdown lie on the web edition's way from main to its frame wait,
+// which ASYNCIFY can unwind only through the functions named in
+// src/web/asyncify_only.json, by these names: a function renamed, or a new
+// one on that way, goes into the list too (the page stops the show with an
+// error when the wait is reached off the list).
 int32_t intro_main();
 // Puts all the state that lives across passes back to its values at program
 // start, the random sequence included, and lets go of what a finished run

@@ -81,11 +81,14 @@ bool is_unimod(const Head& head) {
 }
 
 // Containers the library opens before its loaders look: a module packed by
-// MMCMP is unpacked and handed to every loader, an Unreal package's music to
-// the loader of its format. Either would carry a module refused above past
-// these checks.
+// MMCMP, PowerPacker, XPK or StoneCracker (S404) is unpacked and handed to
+// every loader, an Unreal package's music to the loader of its format. Any
+// of them would carry a module refused above past these checks.
 bool is_container(const Head& head) {
-    return has_text(head, 0, "ziRCONia") || has_text(head, 0, "\xC1\x83\x2A\x9E");
+    for (std::string_view packer : {"ziRCONia", "PP20", "XPKF", "S404"}) {
+        if (has_text(head, 0, packer)) return true;
+    }
+    return has_text(head, 0, "\xC1\x83\x2A\x9E");
 }
 
 // A build that registers only the XM loader (the web edition) has none of

@@ -9,6 +9,9 @@
 #include "web/web.h"
 #include "web/web_data.h"
 
+// main waits here and, through intro_main, at every frame: ASYNCIFY
+// unwinds it under the names emscripten gives it (main, __main_argc_argv,
+// __original_main in src/web/asyncify_only.json).
 int main() {
     for (DataFile& file : web_data_files()) memory_file_add(std::move(file.name), std::move(file.bytes));
     web_register_sound_driver();

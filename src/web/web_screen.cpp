@@ -25,7 +25,9 @@ uint32_t canvas_pixel(uint32_t pixel) {
 }
 
 // The top-left part of the image that fits the screen; the rest of the
-// screen stays as the last frame left it.
+// screen stays as the last frame left it. show and screen_present* wait for
+// the page: src/web/asyncify_only.json names them, and every function on
+// the way to them (see intro.h), for ASYNCIFY.
 void show(const Image* image) {
     const int32_t height = static_cast<int32_t>(canvas_bytes.size()) / std::max(canvas_width, 1);
     const int32_t width = std::min(image->width, canvas_width);

@@ -1,8 +1,9 @@
-// Writes a small module in each format libmikmod reads besides XM into a
-// folder: the seeds the music's fuzz target starts from. Each is made from
-// the format's published layout: one short pattern playing one short sample
-// where the layout is simple enough, otherwise a header the loader takes for
-// its format, from which the fuzzer goes on.
+// Writes a small module in each format libmikmod reads besides XM, and one
+// packed by each packer it unpacks, into a folder: the seeds the music's
+// fuzz target starts from. Each is made from the format's published layout:
+// one short pattern playing one short sample where the layout is simple
+// enough, otherwise a header the loader takes for its format, from which
+// the fuzzer goes on.
 //
 //   make-music-seeds DIR
 #include <cstdint>
@@ -396,6 +397,55 @@ Bytes unreal_package(const Bytes& module) {
     return file.append(object);
 }
 
+// PowerPacker: `module` (512 bytes or more) as one literal run. The packed
+// bits are read from their end backwards, each byte from its lowest bit,
+// and the module is written from its end backwards.
+Bytes powerpacked(const Bytes& module) {
+    std::vector<bool> bits;
+    const auto put = [&bits](unsigned value, int count) {
+        while (count-- > 0) bits.push_back((value >> count) & 1);
+    };
+    put(0, 1);
+    size_t run = module.size() - 1;
+    for (; run >= 3; run -= 3) put(3, 2);
+    put(static_cast<unsigned>(run), 2);
+    for (auto byte = module.data().rbegin(); byte != module.data().rend(); ++byte) put(*byte, 8);
+    std::vector<uint8_t> packed(((bits.size() + 7) / 8 + 3) & ~size_t{3}, 0);
+    for (size_t i = 0; i < bits.size(); ++i) packed[packed.size() - 1 - i / 8] |= bits[i] << (i % 8);
+    Bytes file;
+    file.text("PP20").many({9, 9, 9, 9});
+    for (uint8_t byte : packed) file.u8(byte);
+    const auto size = static_cast<uint32_t>(module.size());
+    return file.u8(size >> 16).u8(size >> 8).u8(size).u8(0);
+}
+
+// XPK's SQSH: `module` as one stored block, whose check word is its
+// longwords (in the machine's order) folded by exclusive or.
+Bytes xpk_packed(const Bytes& module) {
+    Bytes block = module;
+    block.zeros((4 - block.size() % 4) % 4);
+    uint32_t sum = 0;
+    for (size_t at = 0; at < block.size(); at += 4) {
+        const auto& b = block.data();
+        sum ^= b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
+    }
+    const auto size = static_cast<uint32_t>(block.size());
+    Bytes file;
+    file.text("XPKF").be32(0).text("SQSH").be32(size).zeros(20);
+    file.u8(0).u8(0).le16((sum ^ sum >> 16) & 0xFFFF).be16(size).be16(size).append(block).zeros(4);
+    file.put_be32(4, static_cast<uint32_t>(file.size() - 8));
+    return file;
+}
+
+// StoneCracker's S404: the header (kept length, unpacked and packed sizes)
+// before `module`'s bytes as the packed stream, from which the fuzzer goes on.
+Bytes stonecracked(const Bytes& module) {
+    const auto size = static_cast<uint32_t>(module.size());
+    Bytes file;
+    file.text("S404").be32(0).be32(size).be32(size - 16);
+    return file.append(module);
+}
+
 void write(const std::string& folder, const char* name, const Bytes& bytes) {
     std::ofstream out(folder + "/" + name, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data().data()), static_cast<std::streamsize>(bytes.size()));
@@ -431,5 +481,8 @@ int main(int argc, char** argv) {
     write(folder, "seed.stx", stmik());
     write(folder, "seed.uni", unimod());
     write(folder, "seed.umx", unreal_package(mod));
+    write(folder, "seed.pp20", powerpacked(mod));
+    write(folder, "seed.xpk", xpk_packed(mod));
+    write(folder, "seed.s404", stonecracked(mod));
     return 0;
 }

@@ -431,6 +431,44 @@ TEST(Music, ModulesTheLibraryReadsUnsafelyAreRefusedAndTheSongStillPlays) {
     alarm(0);
 }
 
+// `module` (512 bytes or more) packed by PowerPacker as one literal run. The
+// unpacker reads the packed bits from their end backwards, each byte from
+// its lowest bit, and writes the module from its end backwards.
+std::vector<uint8_t> powerpacked(const std::vector<uint8_t>& module) {
+    std::vector<bool> bits;
+    const auto put = [&bits](unsigned value, int count) {
+        while (count-- > 0) bits.push_back((value >> count) & 1);
+    };
+    put(0, 1);                                             // a literal run
+    size_t run = module.size() - 1;
+    for (; run >= 3; run -= 3) put(3, 2);
+    put(static_cast<unsigned>(run), 2);
+    for (auto byte = module.rbegin(); byte != module.rend(); ++byte) put(*byte, 8);
+    std::vector<uint8_t> packed(((bits.size() + 7) / 8 + 3) & ~size_t{3}, 0);  // whole longwords
+    for (size_t i = 0; i < bits.size(); ++i) packed[packed.size() - 1 - i / 8] |= bits[i] << (i % 8);
+    std::vector<uint8_t> bytes;
+    put_text(bytes, 0, "PP20");
+    put_bytes(bytes, 4, {9, 9, 9, 9});                     // the offsets' widths
+    put_bytes(bytes, 8, packed);
+    const auto size = static_cast<uint32_t>(module.size());
+    put_bytes(bytes, bytes.size(), {static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 8),
+                                    static_cast<uint8_t>(size), 0});
+    return bytes;
+}
+
+// The show's song is never packed, and the library unpacks before any of
+// the checks above can look: the Oktalyzer module that goes round for ever,
+// packed by PowerPacker, is refused at once.
+TEST(Music, PackedModuleIsRefusedAtOnce) {
+    alarm(20);
+    std::vector<uint8_t> module = oktalyzer_module_going_round();
+    module.resize(680, 0);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(errors_of_refused(powerpacked(module)), "Error loading: Could not open requested file\n");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+    alarm(0);
+}
+
 // On its third row (a row a tick, at 255 beats a minute) the song jumps to
 // position 5 of its two while a pattern break stands in the same row, so
 // the player looks position 5 up in the song's table: every position a

@@ -2,8 +2,11 @@
 // WebAssembly with what it asks of the page and runs main, with ASYNCIFY's
 // unwinding and rewinding around its two waits (a frame shown, the start of
 // a show). `host` is the page's: wasmBinary, print, printErr, keyCode,
-// audio, onFrame(imageData, wakeUp) and onIdle(wakeUp). A wake-up called at
-// once, within onFrame or onIdle, lets the program go on without waiting.
+// audio, onFrame(imageData, wakeUp), onIdle(wakeUp) and onFail(message). A
+// wake-up called at once, within onFrame or onIdle, lets the program go on
+// without waiting. A wait reached where ASYNCIFY cannot unwind (a function
+// on the way to it left off src/web/asyncify_only.json), like any abort,
+// stops the program and is reported through onFail.
 'use strict';
 
 function createTarnovex(host) {
@@ -12,23 +15,35 @@ function createTarnovex(host) {
     let memory = null;
     let exports = null;
     let sleepData = 0;
-    let state = 'running';  // or 'unwinding', 'sleeping', 'rewinding'
+    let state = 'running';  // or 'unwinding', 'sleeping', 'rewinding', 'failed'
 
+    // main returns when it has unwound to wait, or when it has ended. A
+    // rewind that main finished without reaching its wait went through a
+    // function ASYNCIFY does not know; so, most often, did a run that trapped.
     function run() {
-        exports.main(0, 0);
+        try {
+            exports.main(0, 0);
+        } catch (error) {
+            if (state !== 'failed') fail(`while ${state}: ${error.message}`);
+            throw error;
+        }
+        if (state === 'rewinding') fail('the wait was not reached again: a function on its way is off the ASYNCIFY list');
         if (state !== 'unwinding') return;
         exports.asyncify_stop_unwind();
         state = 'sleeping';
     }
 
     // Called from an import: the program waits until `begin` wakes it up.
-    // When it is woken again (rewinding), the import returns.
+    // When it is woken again (rewinding), the import returns. A wait entered
+    // while unwinding was reached again by a caller that went on instead of
+    // unwinding: one off the ASYNCIFY list.
     function sleep(begin) {
         if (state === 'rewinding') {
             exports.asyncify_stop_rewind();
             state = 'running';
             return;
         }
+        if (state !== 'running') fail(`a wait while ${state}: a function on its way is off the ASYNCIFY list`);
         let unwound = false;
         let wokenAtOnce = false;
         begin(() => {
@@ -36,6 +51,8 @@ function createTarnovex(host) {
                 wokenAtOnce = true;
                 return;
             }
+            if (state === 'failed') return;
+            if (state !== 'sleeping') fail(`woken while ${state}`);
             state = 'rewinding';
             exports.asyncify_start_rewind(sleepData);
             run();
@@ -60,8 +77,13 @@ function createTarnovex(host) {
         }
     }
 
+    // Stops the program for good: the exception leaves the WebAssembly, and
+    // nothing wakes it again.
     function fail(what) {
-        throw new Error(`TARNOVEX: abort (${what})`);
+        const message = `TARNOVEX: abort (${what})`;
+        if (state !== 'failed') host.onFail(message);
+        state = 'failed';
+        throw new Error(message);
     }
 
     const env = {
