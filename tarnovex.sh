@@ -128,11 +128,31 @@ play() {
     exec "$BUILD/play/tarnovex" "$@"
 }
 
+# The time of the source, which the release's files carry: the commit's in a
+# clone, or the one a source tarball holds in .source-date-epoch (a tarball
+# unpacked inside some other clone must not take that clone's).
+SOURCE_DATE_FILE=.source-date-epoch
+source_date_epoch() {
+    if [[ -e $ROOT/.git ]]; then
+        git -C "$ROOT" log -1 --format=%ct
+    elif [[ -f $ROOT/$SOURCE_DATE_FILE ]]; then
+        cat "$ROOT/$SOURCE_DATE_FILE"
+    else
+        echo "tarnovex: neither a clone nor a source tarball: no time for the release's files" >&2
+        return 1
+    fi
+}
+
 # make_package: builds and makes build/tarnovex_VERSION_ARCH.deb and
-# build/libtarnovex-dev_VERSION_ARCH.deb for /usr.
+# build/libtarnovex-dev_VERSION_ARCH.deb for /usr, the same bytes for the
+# same source whatever the folder, time, umask or locale: the members' times
+# are the source's, and CPack makes their folders and files under umask 022
+# (the files' own modes come from the install rules).
 make_package() {
-    build "$BUILD" -DCMAKE_INSTALL_PREFIX=/usr -DTARNOVEX_SANITIZE=OFF -DTARNOVEX_FUZZ=OFF -DTARNOVEX_CAPTURE=ON &&
-        (cd "$BUILD" && cpack -G DEB)
+    local epoch
+    epoch=$(source_date_epoch) &&
+        build "$BUILD" -DCMAKE_INSTALL_PREFIX=/usr -DTARNOVEX_SANITIZE=OFF -DTARNOVEX_FUZZ=OFF -DTARNOVEX_CAPTURE=ON &&
+        (cd "$BUILD" && umask 022 && SOURCE_DATE_EPOCH=$epoch cpack -G DEB)
 }
 
 package() {
