@@ -12,6 +12,11 @@
 #   ./tarnovex.sh package         install what is missing, build, and make the
 #                                 Debian packages build/tarnovex_*.deb and
 #                                 build/libtarnovex-dev_*.deb (the toolkit)
+#   ./tarnovex.sh release         install what is missing, build, and write
+#                                 the release into dist/: both packages, the
+#                                 source, the web edition, a video, three
+#                                 screenshots, a release note and SHA256SUMS,
+#                                 the same bytes on every build of a commit
 #   ./tarnovex.sh test            install what is missing, build, and run all
 #                                 tests: the suite, the packages (installed,
 #                                 played and removed again), the sanitizer
@@ -64,6 +69,8 @@ TEST_PACKAGES=(netpbm xvfb xdotool openbox wmctrl imagemagick x11-utils "${FUZZ_
 # only where the command is missing.
 WEB_PACKAGES=(emscripten binaryen node-terser dpkg-dev chromium firefox-esr)
 WEB_PORT=8000
+# The release: the site's archive, and ffmpeg for the stills.
+RELEASE_PACKAGES=(zip ffmpeg)
 
 say() { printf '\n=== %s\n' "$*"; }
 die() {
@@ -214,6 +221,94 @@ web() {
     exec python3 -m http.server "$WEB_PORT" --bind 127.0.0.1 --directory "$BUILD-web/site"
 }
 
+# The project's version, which names the release's files.
+version() { sed -n 's/^project(tarnovex VERSION \([0-9.]*\) .*/\1/p' "$ROOT/CMakeLists.txt"; }
+
+# release_source_folder STAGE NAME: a folder NAME in STAGE holding the source
+# as git tracks it (or, in an unpacked source tarball, every file but the
+# build folders, dist/ and what the tests install), plus the source's time.
+release_source_folder() {
+    local folder=$1/$2
+    mkdir -p "$folder"
+    if [[ -e $ROOT/.git ]]; then
+        git -C "$ROOT" ls-files -z
+    else
+        (cd "$ROOT" && find . \( -path './build*' -o -path ./dist -o -path ./out -o -name node_modules \
+            -o -name '*.swp' -o -path "./$SOURCE_DATE_FILE" \) -prune -o \( -type f -o -type l \) -print0)
+    fi | (cd "$ROOT" && xargs -0 cp -P --parents -t "$folder" --) || return 1
+    source_date_epoch >"$folder/$SOURCE_DATE_FILE"
+}
+
+# pack_release_folder STAGE NAME ARCHIVE: STAGE/NAME as ARCHIVE (.tar.gz or
+# .zip) with the source's time on every member, owned by root, in the order
+# of the names, folders 0755 and files 0644 or 0755.
+pack_release_folder() {
+    local stage=$1 name=$2 archive=$3 epoch
+    epoch=$(source_date_epoch) || return 1
+    chmod -R go-w,a+rX "$stage/$name" && find "$stage/$name" -exec touch -h -d "@$epoch" {} + || return 1
+    case $archive in
+    *.tar.gz)
+        tar --create --format=gnu --sort=name --owner=0 --group=0 --numeric-owner --mtime="@$epoch" \
+            -C "$stage" "$name" | gzip -9n >"$archive"
+        ;;
+    *.zip) (cd "$stage" && find "$name" | sort | zip -q -X -@ "$archive") ;;
+    esac
+}
+
+# release_stills FOLDER VERSION: a still of each effect, each pixel twice as
+# large, from a lossless capture: frames 120, 1400 and 2600 of the show.
+release_stills() {
+    local dist=$1 version=$2 work
+    work=$(mktemp -d) || return 1
+    (cd "$work" && "$BUILD/run/tarnovex-capture" show.mkv --frames 2601 >/dev/null) &&
+        ffmpeg -v error -i "$work/show.mkv" -map 0:v -fps_mode passthrough \
+            -vf "select='eq(n,120)+eq(n,1400)+eq(n,2600)',scale=iw*2:ih*2:flags=neighbor" \
+            -bitexact "$work/still-%d.png" &&
+        mv "$work/still-1.png" "$dist/tarnovex-$version-rotozoom.png" &&
+        mv "$work/still-2.png" "$dist/tarnovex-$version-multiscroll.png" &&
+        mv "$work/still-3.png" "$dist/tarnovex-$version-plasma.png"
+    local status=$?
+    rm -rf "$work"
+    return $status
+}
+
+# make_release: dist/ from the build folders, made or brought up to date
+# here, in a fixed time zone and locale and under umask 022.
+make_release() (
+    export TZ=UTC LC_ALL=C
+    umask 022
+    local dist=$ROOT/dist version arch stage
+    version=$(version)
+    arch=$(dpkg --print-architecture)
+    rm -rf "$dist" && mkdir "$dist" || return 1
+    make_package || return 1
+    cp "$BUILD/tarnovex_${version}_$arch.deb" "$BUILD/libtarnovex-dev_${version}_$arch.deb" "$dist/" || return 1
+    build_web || return 1
+    cp "$BUILD-web/tarnovex.html" "$dist/tarnovex-$version.html" || return 1
+    say "Recording the video and the stills"
+    (cd "$dist" && "$BUILD/run/tarnovex-capture" "tarnovex-$version.mp4" --scale 4 --bitexact >/dev/null) &&
+        release_stills "$dist" "$version" || return 1
+    # The site carries a still for its link preview.
+    say "Packing the source and the site"
+    stage=$(mktemp -d) || return 1
+    release_source_folder "$stage" "tarnovex-$version" &&
+        pack_release_folder "$stage" "tarnovex-$version" "$dist/tarnovex-$version.tar.gz" &&
+        cp -r "$BUILD-web/site" "$stage/tarnovex-$version-web" &&
+        cp "$dist/tarnovex-$version-rotozoom.png" "$stage/tarnovex-$version-web/preview.png" &&
+        pack_release_folder "$stage" "tarnovex-$version-web" "$dist/tarnovex-$version-web.zip" || return 1
+    rm -rf "$stage"
+    sed "s/@VERSION@/$version/g" "$ROOT/packaging/release-note.txt" >"$dist/tarnovex-$version.txt" &&
+        (cd "$dist" && sha256sum -- * >SHA256SUMS.new && mv SHA256SUMS.new SHA256SUMS)
+)
+
+release() {
+    install_missing "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" "${RELEASE_PACKAGES[@]}"
+    install_web_packages
+    make_release || die "the release failed"
+    say "The release in $ROOT/dist"
+    (cd "$ROOT/dist" && ls -l)
+}
+
 # Each stage records its result; every stage runs even when one fails.
 RESULTS=()
 FAILED=0
@@ -353,6 +448,7 @@ play)
     play "$@"
     ;;
 package) package ;;
+release) release ;;
 test) run_tests ;;
 setup) setup ;;
 bench) bench ;;
