@@ -19,7 +19,8 @@
 #                                 the same bytes on every build of a commit
 #   ./tarnovex.sh test            install what is missing, build, and run all
 #                                 tests: the suite, the packages (installed,
-#                                 played and removed again), the sanitizer
+#                                 played and removed again), the release
+#                                 (made twice, the same bytes), the sanitizer
 #                                 build, fuzzing
 #   ./tarnovex.sh setup           only install every package the tests need
 #   ./tarnovex.sh capture FILE [OPTIONS]
@@ -42,7 +43,7 @@
 # it with the suffixes -sanitize, -fuzz, -web and -play, and Debian's
 # libmikmod source, which the web and fuzz builds share, with
 # -libmikmod-source), TARNOVEX_JOBS the parallel jobs (default 2).
-# TARNOVEX_NO_WEB=1 leaves the web stage out of the tests.
+# TARNOVEX_NO_WEB=1 leaves the web and release stages out of the tests.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -69,8 +70,11 @@ TEST_PACKAGES=(netpbm xvfb xdotool openbox wmctrl imagemagick x11-utils "${FUZZ_
 # only where the command is missing.
 WEB_PACKAGES=(emscripten binaryen node-terser dpkg-dev chromium firefox-esr)
 WEB_PORT=8000
-# The release: the site's archive, and ffmpeg for the stills.
+# The release: zip for the site's archive and ffmpeg for the stills; and
+# diffoscope to show where two releases differ (its minimal package, without
+# its long list of recommendations).
 RELEASE_PACKAGES=(zip ffmpeg)
+RELEASE_CHECK_PACKAGES=(diffoscope-minimal)
 
 say() { printf '\n=== %s\n' "$*"; }
 die() {
@@ -78,8 +82,13 @@ die() {
     exit 2
 }
 
+# install_missing [--no-install-recommends] PACKAGE...
 install_missing() {
-    local missing=() package
+    local missing=() package apt_options=()
+    if [[ ${1:-} == --no-install-recommends ]]; then
+        apt_options=("$1")
+        shift
+    fi
     for package in "$@"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
     done
@@ -91,7 +100,7 @@ install_missing() {
         as_root=(sudo)
     fi
     "${as_root[@]}" apt-get update
-    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${apt_options[@]}" "${missing[@]}"
 }
 
 usage() { sed -n '2,/^set -euo/s/^# \{0,1\}//p' "$0"; }
@@ -340,6 +349,36 @@ package_stage() {
         "${viewer[0]}" "${dev[0]}"
 }
 
+# The release from the builds of the stages before, then the same release
+# again from its own source tarball, without git, unpacked in another folder
+# and built there (without the tests and benchmarks) under umask 077 with
+# another time zone and locale: the first must hold what it should, and
+# every file of the second the same bytes (tests/release/release_test.sh).
+release_stage() {
+    install_missing --no-install-recommends "${RELEASE_CHECK_PACKAGES[@]}"
+    make_release || return 1
+    local version other second status=0
+    version=$(version)
+    other=$(mktemp -d /tmp/tarnovex-release.XXXXXX)
+    second=$other/tarnovex-$version
+    say "Releasing again from the source tarball in $second"
+    (
+        umask 077
+        export TZ=Pacific/Chatham LC_ALL=C.UTF-8 TARNOVEX_BUILD=$other/build
+        tar -xzf "$ROOT/dist/tarnovex-$version.tar.gz" --no-same-permissions -C "$other" &&
+            cmake -S "$second" -B "$other/build" -G Ninja -DTARNOVEX_TESTS=OFF -DTARNOVEX_BENCH=OFF &&
+            "$second/tarnovex.sh" release
+    ) >"$other/release.log" 2>&1 || {
+        tail -n 30 "$other/release.log"
+        echo "the second release failed" >&2
+        rm -rf "$other"
+        return 1
+    }
+    bash "$ROOT/tests/release/release_test.sh" "$version" "$ROOT/dist" "$second/dist" || status=1
+    rm -rf "$other"
+    return $status
+}
+
 # ./tarnovex.sh play from its own build folder, as a fresh clone would.
 play_stage() {
     bash "$ROOT/tests/script/play_test.sh" "$ROOT/tarnovex.sh" "$BUILD-play"
@@ -404,7 +443,8 @@ fuzz() {
 }
 
 setup() {
-    install_missing "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    install_missing "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${RELEASE_PACKAGES[@]}"
+    install_missing --no-install-recommends "${RELEASE_CHECK_PACKAGES[@]}"
     [[ ${TARNOVEX_NO_WEB:-} == 1 ]] || install_web_packages
 }
 
@@ -419,6 +459,11 @@ run_tests() {
         stage "web edition" web_stage
     fi
     stage "Debian package" package_stage
+    if [[ ${TARNOVEX_NO_WEB:-} == 1 ]]; then
+        RESULTS+=("release: skipped (TARNOVEX_NO_WEB=1; the release holds the web edition)")
+    else
+        stage "release, the same bytes twice" release_stage
+    fi
     stage "sanitizers (ASan, UBSan)" sanitize_stage
     stage "fuzzing" fuzz_stage
     say "Summary"
