@@ -443,9 +443,12 @@ fuzz() {
 }
 
 setup() {
-    install_missing "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${RELEASE_PACKAGES[@]}"
+    install_missing "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    # The release stage runs with the web stage only.
+    [[ ${TARNOVEX_NO_WEB:-} == 1 ]] && return
+    install_web_packages
+    install_missing "${RELEASE_PACKAGES[@]}"
     install_missing --no-install-recommends "${RELEASE_CHECK_PACKAGES[@]}"
-    [[ ${TARNOVEX_NO_WEB:-} == 1 ]] || install_web_packages
 }
 
 run_tests() {
