@@ -12,9 +12,15 @@
 #   ./tarnovex.sh package         install what is missing, build, and make the
 #                                 Debian packages build/tarnovex_*.deb and
 #                                 build/libtarnovex-dev_*.deb (the toolkit)
+#   ./tarnovex.sh release         install what is missing, build, and write
+#                                 the release into dist/: both packages, the
+#                                 source, the web edition, a video, three
+#                                 screenshots, a release note and SHA256SUMS,
+#                                 the same bytes on every build of a commit
 #   ./tarnovex.sh test            install what is missing, build, and run all
 #                                 tests: the suite, the packages (installed,
-#                                 played and removed again), the sanitizer
+#                                 played and removed again), the release
+#                                 (made twice, the same bytes), the sanitizer
 #                                 build, fuzzing
 #   ./tarnovex.sh setup           only install every package the tests need
 #   ./tarnovex.sh capture FILE [OPTIONS]
@@ -37,7 +43,7 @@
 # it with the suffixes -sanitize, -fuzz, -web and -play, and Debian's
 # libmikmod source, which the web and fuzz builds share, with
 # -libmikmod-source), TARNOVEX_JOBS the parallel jobs (default 2).
-# TARNOVEX_NO_WEB=1 leaves the web stage out of the tests.
+# TARNOVEX_NO_WEB=1 leaves the web and release stages out of the tests.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -64,6 +70,11 @@ TEST_PACKAGES=(netpbm xvfb xdotool openbox wmctrl imagemagick x11-utils "${FUZZ_
 # only where the command is missing.
 WEB_PACKAGES=(emscripten binaryen node-terser dpkg-dev chromium firefox-esr)
 WEB_PORT=8000
+# The release: zip for the site's archive and ffmpeg for the stills; and
+# diffoscope to show where two releases differ (its minimal package, without
+# its long list of recommendations).
+RELEASE_PACKAGES=(zip ffmpeg)
+RELEASE_CHECK_PACKAGES=(diffoscope-minimal)
 
 say() { printf '\n=== %s\n' "$*"; }
 die() {
@@ -71,8 +82,13 @@ die() {
     exit 2
 }
 
+# install_missing [--no-install-recommends] PACKAGE...
 install_missing() {
-    local missing=() package
+    local missing=() package apt_options=()
+    if [[ ${1:-} == --no-install-recommends ]]; then
+        apt_options=("$1")
+        shift
+    fi
     for package in "$@"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
     done
@@ -84,7 +100,7 @@ install_missing() {
         as_root=(sudo)
     fi
     "${as_root[@]}" apt-get update
-    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${apt_options[@]}" "${missing[@]}"
 }
 
 usage() { sed -n '2,/^set -euo/s/^# \{0,1\}//p' "$0"; }
@@ -128,11 +144,31 @@ play() {
     exec "$BUILD/play/tarnovex" "$@"
 }
 
+# The time of the source, which the release's files carry: the commit's in a
+# clone, or the one a source tarball holds in .source-date-epoch (a tarball
+# unpacked inside some other clone must not take that clone's).
+SOURCE_DATE_FILE=.source-date-epoch
+source_date_epoch() {
+    if [[ -e $ROOT/.git ]]; then
+        git -C "$ROOT" log -1 --format=%ct
+    elif [[ -f $ROOT/$SOURCE_DATE_FILE ]]; then
+        cat "$ROOT/$SOURCE_DATE_FILE"
+    else
+        echo "tarnovex: neither a clone nor a source tarball: no time for the release's files" >&2
+        return 1
+    fi
+}
+
 # make_package: builds and makes build/tarnovex_VERSION_ARCH.deb and
-# build/libtarnovex-dev_VERSION_ARCH.deb for /usr.
+# build/libtarnovex-dev_VERSION_ARCH.deb for /usr, the same bytes for the
+# same source whatever the folder, time, umask or locale: the members' times
+# are the source's, and CPack makes their folders and files under umask 022
+# (the files' own modes come from the install rules).
 make_package() {
-    build "$BUILD" -DCMAKE_INSTALL_PREFIX=/usr -DTARNOVEX_SANITIZE=OFF -DTARNOVEX_FUZZ=OFF -DTARNOVEX_CAPTURE=ON &&
-        (cd "$BUILD" && cpack -G DEB)
+    local epoch
+    epoch=$(source_date_epoch) &&
+        build "$BUILD" -DCMAKE_INSTALL_PREFIX=/usr -DTARNOVEX_SANITIZE=OFF -DTARNOVEX_FUZZ=OFF -DTARNOVEX_CAPTURE=ON &&
+        (cd "$BUILD" && umask 022 && SOURCE_DATE_EPOCH=$epoch cpack -G DEB)
 }
 
 package() {
@@ -194,6 +230,94 @@ web() {
     exec python3 -m http.server "$WEB_PORT" --bind 127.0.0.1 --directory "$BUILD-web/site"
 }
 
+# The project's version, which names the release's files.
+version() { sed -n 's/^project(tarnovex VERSION \([0-9.]*\) .*/\1/p' "$ROOT/CMakeLists.txt"; }
+
+# release_source_folder STAGE NAME: a folder NAME in STAGE holding the source
+# as git tracks it (or, in an unpacked source tarball, every file but the
+# build folders, dist/ and what the tests install), plus the source's time.
+release_source_folder() {
+    local folder=$1/$2
+    mkdir -p "$folder"
+    if [[ -e $ROOT/.git ]]; then
+        git -C "$ROOT" ls-files -z
+    else
+        (cd "$ROOT" && find . \( -path './build*' -o -path ./dist -o -path ./out -o -name node_modules \
+            -o -name '*.swp' -o -path "./$SOURCE_DATE_FILE" \) -prune -o \( -type f -o -type l \) -print0)
+    fi | (cd "$ROOT" && xargs -0 cp -P --parents -t "$folder" --) || return 1
+    source_date_epoch >"$folder/$SOURCE_DATE_FILE"
+}
+
+# pack_release_folder STAGE NAME ARCHIVE: STAGE/NAME as ARCHIVE (.tar.gz or
+# .zip) with the source's time on every member, owned by root, in the order
+# of the names, folders 0755 and files 0644 or 0755.
+pack_release_folder() {
+    local stage=$1 name=$2 archive=$3 epoch
+    epoch=$(source_date_epoch) || return 1
+    chmod -R go-w,a+rX "$stage/$name" && find "$stage/$name" -exec touch -h -d "@$epoch" {} + || return 1
+    case $archive in
+    *.tar.gz)
+        tar --create --format=gnu --sort=name --owner=0 --group=0 --numeric-owner --mtime="@$epoch" \
+            -C "$stage" "$name" | gzip -9n >"$archive"
+        ;;
+    *.zip) (cd "$stage" && find "$name" | sort | zip -q -X -@ "$archive") ;;
+    esac
+}
+
+# release_stills FOLDER VERSION: a still of each effect, each pixel twice as
+# large, from a lossless capture: frames 120, 1400 and 2600 of the show.
+release_stills() {
+    local dist=$1 version=$2 work
+    work=$(mktemp -d) || return 1
+    (cd "$work" && "$BUILD/run/tarnovex-capture" show.mkv --frames 2601 >/dev/null) &&
+        ffmpeg -v error -i "$work/show.mkv" -map 0:v -fps_mode passthrough \
+            -vf "select='eq(n,120)+eq(n,1400)+eq(n,2600)',scale=iw*2:ih*2:flags=neighbor" \
+            -bitexact "$work/still-%d.png" &&
+        mv "$work/still-1.png" "$dist/tarnovex-$version-rotozoom.png" &&
+        mv "$work/still-2.png" "$dist/tarnovex-$version-multiscroll.png" &&
+        mv "$work/still-3.png" "$dist/tarnovex-$version-plasma.png"
+    local status=$?
+    rm -rf "$work"
+    return $status
+}
+
+# make_release: dist/ from the build folders, made or brought up to date
+# here, in a fixed time zone and locale and under umask 022.
+make_release() (
+    export TZ=UTC LC_ALL=C
+    umask 022
+    local dist=$ROOT/dist version arch stage
+    version=$(version)
+    arch=$(dpkg --print-architecture)
+    rm -rf "$dist" && mkdir "$dist" || return 1
+    make_package || return 1
+    cp "$BUILD/tarnovex_${version}_$arch.deb" "$BUILD/libtarnovex-dev_${version}_$arch.deb" "$dist/" || return 1
+    build_web || return 1
+    cp "$BUILD-web/tarnovex.html" "$dist/tarnovex-$version.html" || return 1
+    say "Recording the video and the stills"
+    (cd "$dist" && "$BUILD/run/tarnovex-capture" "tarnovex-$version.mp4" --scale 4 --bitexact >/dev/null) &&
+        release_stills "$dist" "$version" || return 1
+    # The site carries a still for its link preview.
+    say "Packing the source and the site"
+    stage=$(mktemp -d) || return 1
+    release_source_folder "$stage" "tarnovex-$version" &&
+        pack_release_folder "$stage" "tarnovex-$version" "$dist/tarnovex-$version.tar.gz" &&
+        cp -r "$BUILD-web/site" "$stage/tarnovex-$version-web" &&
+        cp "$dist/tarnovex-$version-rotozoom.png" "$stage/tarnovex-$version-web/preview.png" &&
+        pack_release_folder "$stage" "tarnovex-$version-web" "$dist/tarnovex-$version-web.zip" || return 1
+    rm -rf "$stage"
+    sed "s/@VERSION@/$version/g" "$ROOT/packaging/release-note.txt" >"$dist/tarnovex-$version.txt" &&
+        (cd "$dist" && sha256sum -- * >SHA256SUMS.new && mv SHA256SUMS.new SHA256SUMS)
+)
+
+release() {
+    install_missing "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" "${RELEASE_PACKAGES[@]}"
+    install_web_packages
+    make_release || die "the release failed"
+    say "The release in $ROOT/dist"
+    (cd "$ROOT/dist" && ls -l)
+}
+
 # Each stage records its result; every stage runs even when one fails.
 RESULTS=()
 FAILED=0
@@ -223,6 +347,36 @@ package_stage() {
     local viewer=("$BUILD"/tarnovex_*.deb) dev=("$BUILD"/libtarnovex-dev_*.deb)
     bash "$ROOT/tests/package/package_test.sh" "$ROOT/README.md" "$BUILD/tests/capture/capture_check_240" \
         "${viewer[0]}" "${dev[0]}"
+}
+
+# The release from the builds of the stages before, then the same release
+# again from its own source tarball, without git, unpacked in another folder
+# and built there (without the tests and benchmarks) under umask 077 with
+# another time zone and locale: the first must hold what it should, and
+# every file of the second the same bytes (tests/release/release_test.sh).
+release_stage() {
+    install_missing --no-install-recommends "${RELEASE_CHECK_PACKAGES[@]}"
+    make_release || return 1
+    local version other second status=0
+    version=$(version)
+    other=$(mktemp -d /tmp/tarnovex-release.XXXXXX)
+    second=$other/tarnovex-$version
+    say "Releasing again from the source tarball in $second"
+    (
+        umask 077
+        export TZ=Pacific/Chatham LC_ALL=C.UTF-8 TARNOVEX_BUILD=$other/build
+        tar -xzf "$ROOT/dist/tarnovex-$version.tar.gz" --no-same-permissions -C "$other" &&
+            cmake -S "$second" -B "$other/build" -G Ninja -DTARNOVEX_TESTS=OFF -DTARNOVEX_BENCH=OFF &&
+            "$second/tarnovex.sh" release
+    ) >"$other/release.log" 2>&1 || {
+        tail -n 30 "$other/release.log"
+        echo "the second release failed" >&2
+        rm -rf "$other"
+        return 1
+    }
+    bash "$ROOT/tests/release/release_test.sh" "$version" "$ROOT/dist" "$second/dist" || status=1
+    rm -rf "$other"
+    return $status
 }
 
 # ./tarnovex.sh play from its own build folder, as a fresh clone would.
@@ -299,7 +453,11 @@ fuzz() {
 
 setup() {
     install_missing "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-    [[ ${TARNOVEX_NO_WEB:-} == 1 ]] || install_web_packages
+    # The release stage runs with the web stage only.
+    [[ ${TARNOVEX_NO_WEB:-} == 1 ]] && return
+    install_web_packages
+    install_missing "${RELEASE_PACKAGES[@]}"
+    install_missing --no-install-recommends "${RELEASE_CHECK_PACKAGES[@]}"
 }
 
 run_tests() {
@@ -313,6 +471,11 @@ run_tests() {
         stage "web edition" web_stage
     fi
     stage "Debian package" package_stage
+    if [[ ${TARNOVEX_NO_WEB:-} == 1 ]]; then
+        RESULTS+=("release: skipped (TARNOVEX_NO_WEB=1; the release holds the web edition)")
+    else
+        stage "release, the same bytes twice" release_stage
+    fi
     stage "sanitizers (ASan, UBSan)" sanitize_stage
     stage "fuzzing" fuzz_stage
     say "Summary"
@@ -342,6 +505,7 @@ play)
     play "$@"
     ;;
 package) package ;;
+release) release ;;
 test) run_tests ;;
 setup) setup ;;
 bench) bench ;;

@@ -28,13 +28,15 @@ struct CaptureOptions {
     int32_t fps = 60;
     int32_t scale = 1;
     bool lossless = false;  // FFV1 + FLAC in Matroska, else H.264 + AAC in MP4
+    bool bitexact = false;  // fixed encoder threads, no library versions
     std::string data_folder;  // empty: the one found beside the program
 };
 
 // Reads the command line. A name ending in ".mkv" asks for the lossless
 // file, ".mp4" for the compressed one unless --lossless is given (which needs
-// ".mkv"). --help prints the usage and exits with status 0; a wrong argument
-// fails through capture_fail, `hint` added to the message.
+// ".mkv"). --help prints the usage, --version the version, and both exit
+// with status 0; a wrong argument fails through capture_fail, `hint` added to
+// the message.
 CaptureOptions capture_read_args(int argc, char** argv, const std::string& hint);
 
 // The folder of the running program, its symbolic links resolved.

@@ -36,7 +36,8 @@ std::string needs_number(std::string_view option, int64_t low, int64_t high) {
 
 std::string usage() {
     return "Usage: tarnovex-capture OUTPUT [--height 200|240] [--passes N | --frames N]\n"
-           "                        [--fps N] [--scale K] [--lossless] [--data DIR]\n"
+           "                        [--fps N] [--scale K] [--lossless] [--bitexact]\n"
+           "                        [--data DIR]\n"
            "Renders the TARNOVEX show with its music into a video file, frame by frame.\n"
            "\n"
            "  OUTPUT        a .mp4 file (H.264 and AAC) or a .mkv file (FFV1 and FLAC,\n"
@@ -52,9 +53,12 @@ std::string usage() {
            "  --fps N       frames per second of the video, 1 to 240 (default 60)\n"
            "  --scale K     enlarge each frame K times, 1 to 6 (default 1)\n"
            "  --lossless    the lossless codecs; needs a .mkv file\n"
+           "  --bitexact    the same bytes for the same show on any machine (the\n"
+           "                encoders' threads fixed, no library versions in the file)\n"
            "  --data DIR    read the show's data files from DIR (default: the installed\n"
            "                data folder, or the program's own folder in a build tree)\n"
            "  --help        this text\n"
+           "  --version     the version\n"
            "\n"
            "Exit status: 0 when the file is complete, 2 on an error (no file is left),\n"
            "also when a data file is missing or refused.\n";
@@ -75,17 +79,23 @@ std::optional<std::string> check_output(CaptureOptions* options) {
 }
 
 // Reads the arguments into `options`; returns what is wrong with them, if
-// anything. Sets `help` when --help comes before any error. An option's value
+// anything. Sets `help` when --help, `version` when --version comes before
+// any error. An option's value
 // is the next argument, argv[argc] being null.
-std::optional<std::string> parse(int argc, char** argv, CaptureOptions* options, bool* help) {
+std::optional<std::string> parse(int argc, char** argv, CaptureOptions* options, bool* help, bool* version) {
     bool length_given = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             *help = true;
             return std::nullopt;
+        } else if (arg == "--version") {
+            *version = true;
+            return std::nullopt;
         } else if (arg == "--lossless") {
             options->lossless = true;
+        } else if (arg == "--bitexact") {
+            options->bitexact = true;
         } else if (arg == "--data") {
             const char* folder = argv[++i];
             if (!folder || !*folder) return "--data needs a folder";
@@ -126,9 +136,10 @@ std::optional<std::string> parse(int argc, char** argv, CaptureOptions* options,
 CaptureOptions capture_read_args(int argc, char** argv, const std::string& hint) {
     CaptureOptions options;
     bool help = false;
-    const std::optional<std::string> error = parse(argc, argv, &options, &help);
-    if (help) {
-        std::fputs(usage().c_str(), stdout);
+    bool version = false;
+    const std::optional<std::string> error = parse(argc, argv, &options, &help, &version);
+    if (help || version) {
+        std::fputs(help ? usage().c_str() : "tarnovex-capture " TARNOVEX_VERSION "\n", stdout);
         std::exit(0);
     }
     if (error) capture_fail(*error + hint);

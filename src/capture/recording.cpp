@@ -229,7 +229,8 @@ void capture_begin(const CaptureOptions& options, int32_t width, int32_t height)
     const std::string path = "/proc/self/fd/" + std::to_string(recording.temporary_fd);
     or_fail([&] {
         recording.file = std::make_unique<capture::VideoFile>(
-            capture::VideoSettings{path, options.output, width, height, options.scale, options.fps, options.lossless});
+            capture::VideoSettings{path, options.output, width, height, options.scale, options.fps, options.lossless,
+                                  options.bitexact});
     });
     recording.show_progress = isatty(STDERR_FILENO);
     if (recording.show_progress) catch_scroll_text_on_the_terminal();

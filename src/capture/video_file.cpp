@@ -24,6 +24,9 @@ constexpr const char* X264_PRESET = "superfast";
 constexpr const char* X264_CRF = "18";
 constexpr int64_t AAC_BIT_RATE = 192'000;
 constexpr int32_t KEYFRAME_SECONDS = 5;
+// x264's output depends on its thread count, so a bit-exact file has a
+// fixed one, whatever the machine's cores.
+constexpr int BITEXACT_THREADS = 4;
 // Used when the audio encoder takes frames of any length.
 constexpr int32_t DEFAULT_AUDIO_FRAME = 4096;
 
@@ -79,6 +82,7 @@ const AVCodec* find_encoder(const char* name) {
 CodecPtr open_codec(AVFormatContext* format, const AVCodec* encoder, AVCodecContext* codec, AVDictionary** options) {
     CodecPtr owned(codec);
     if (format->oformat->flags & AVFMT_GLOBALHEADER) codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (format->flags & AVFMT_FLAG_BITEXACT) codec->flags |= AV_CODEC_FLAG_BITEXACT;
     check(avcodec_open2(codec, encoder, options), std::string("cannot start the ") + encoder->name + " encoder");
     return owned;
 }
@@ -90,7 +94,7 @@ CodecPtr open_video_codec(AVFormatContext* format, const VideoSettings& settings
     codec->height = settings.height * settings.scale;
     codec->time_base = {1, settings.fps};
     codec->framerate = {settings.fps, 1};
-    codec->thread_count = 0;  // as many as the machine has
+    codec->thread_count = settings.bitexact ? BITEXACT_THREADS : 0;  // 0: as many as the machine has
     AVDictionary* options = nullptr;
     if (settings.lossless) {
         // The frame's own 0x00RRGGBB words: no conversion, so it is bit-exact.
@@ -194,6 +198,7 @@ void VideoFile::Parts::open_streams() {
     check(avformat_alloc_output_context2(&made, nullptr, settings.lossless ? "matroska" : "mp4", settings.path.c_str()),
           "cannot set up the container");
     format.reset(made);
+    if (settings.bitexact) made->flags |= AVFMT_FLAG_BITEXACT;
     video = open_video_codec(made, settings);
     audio = open_audio_codec(made, settings.lossless);
     video_stream = add_stream(made, video.get());

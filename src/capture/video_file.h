@@ -21,6 +21,7 @@ struct VideoSettings {
     int32_t scale;
     int32_t fps;
     bool lossless;
+    bool bitexact;  // the same bytes on any machine with the same libraries
 };
 
 class VideoFile {

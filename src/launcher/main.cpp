@@ -50,6 +50,7 @@ constexpr char USAGE[] =
     "  --fps RATE   frames a second, 1 to 1000 (default 60), or display: one\n"
     "               frame each refresh of the display\n"
     "  --help       show this text\n"
+    "  --version    show the version\n"
     "Keys: Escape or q quits, space moves on, u i o p set the scroll speed.\n"
     "Closing the window quits too.\n";
 
@@ -57,6 +58,7 @@ struct Choice {
     bool full = false;
     bool short_screen = false;
     bool help = false;
+    bool version = false;
     int scale = 0;     // 0: chosen from the desktop's size
     std::string pace;  // empty: the user's setting, or the show's rate
 };
@@ -82,6 +84,8 @@ std::optional<Choice> parse(int argc, char** argv) {
             choice.short_screen = true;
         } else if (argument == "--help") {
             choice.help = true;
+        } else if (argument == "--version") {
+            choice.version = true;
         } else if (argument == "--scale") {
             const std::optional<int> scale = parse_scale(argv[++i]);
             if (!scale) {
@@ -179,6 +183,10 @@ int main(int argc, char** argv) {
     }
     if (choice->help) {
         std::cout << USAGE;
+        return 0;
+    }
+    if (choice->version) {
+        std::cout << "tarnovex " TARNOVEX_VERSION "\n";
         return 0;
     }
     if (!has_display()) {

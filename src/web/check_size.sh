@@ -1,8 +1,9 @@
 #!/bin/bash
 # Prints what one visit of the site loads, gzipped (-9, as a web server would
 # send it at best), and the size of the one-file edition, each with the
-# shares of its parts: the program's WebAssembly, its JavaScript glue and the
-# page (HTML, the page's script, the AudioWorklet). Fails when a visit of
+# shares of its parts: the program's WebAssembly, its JavaScript glue, the
+# page (HTML, the page's script, the AudioWorklet) and the favicon, which
+# browsers fetch on every visit. Fails when a visit of
 # either screen height or the one file is over its budget.
 #
 #   src/web/check_size.sh SITE ONE_FILE PROGRAM_JS VISIT_BUDGET FILE_BUDGET
@@ -20,8 +21,9 @@ verdict() {  # SIZE BUDGET
 page=$(($(gzipped "$site/index.html") - $(gzipped "$glue")))
 for height in 200 240; do
     wasm=$(gzipped "$site/tarnovex-$height.wasm")
-    total=$((wasm + $(gzipped "$site/index.html")))
-    echo "one visit at 320x$height: $total bytes gzipped (wasm $wasm, glue $(gzipped "$glue"), page $page)," \
+    total=$((wasm + $(gzipped "$site/index.html") + $(gzipped "$site/tarnovex-16.png")))
+    echo "one visit at 320x$height: $total bytes gzipped (wasm $wasm, glue $(gzipped "$glue"), page $page," \
+        "favicon $(gzipped "$site/tarnovex-16.png"))," \
         "$(verdict $total "$visit_budget")"
     ((total <= visit_budget)) || status=1
 done

@@ -15,6 +15,9 @@ extern "C" {
 void web_show_frame(const uint32_t* rgba, int32_t width, int32_t height);
 // Waits (ASYNCIFY) until the page starts a show.
 void web_wait_for_start();
+// Gives the page its turn (ASYNCIFY): the program goes on in a task of its
+// own.
+void web_pause();
 // The desktop's key code of the last key pressed on the page, 0 after a
 // release.
 int32_t web_key_code();

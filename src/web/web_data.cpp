@@ -12,14 +12,24 @@
 extern const uint8_t ocean_score[];
 extern const size_t ocean_score_size;
 
-std::vector<DataFile> web_data_files() {
-    std::vector<DataFile> files;
-    for (int slot = 0; slot < strips::COUNT; ++slot) {
-        files.push_back({strips::file_name(slot), netpbm::ppm_file(strips::draw(slot))});
+namespace {
+
+enum OtherFile { FONT, PICTURE, SONG, OTHER_FILES };
+
+}  // namespace
+
+int web_data_file_count() { return strips::COUNT + OTHER_FILES; }
+
+DataFile web_data_file(int index) {
+    if (index < strips::COUNT) return {strips::file_name(index), netpbm::ppm_file(strips::draw(index))};
+    switch (index - strips::COUNT) {
+    case FONT:
+        return {"font8x8.pbm", netpbm::pbm_file(glyphs::sheet())};
+    case PICTURE:
+        return {"rotoZoom.ppm", netpbm::ppm_file(emblem::draw())};
+    default: {
+        const xm::Song song = xm::read_score({ocean_score, ocean_score + ocean_score_size});
+        return {"ocean.xm", xm::write_xm(xm::build_module(song))};
     }
-    files.push_back({"font8x8.pbm", netpbm::pbm_file(glyphs::sheet())});
-    files.push_back({"rotoZoom.ppm", netpbm::ppm_file(emblem::draw())});
-    const xm::Song song = xm::read_score({ocean_score, ocean_score + ocean_score_size});
-    files.push_back({"ocean.xm", xm::write_xm(xm::build_module(song))});
-    return files;
+    }
 }

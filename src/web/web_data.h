@@ -12,4 +12,7 @@ struct DataFile {
     std::vector<uint8_t> bytes;
 };
 
-std::vector<DataFile> web_data_files();
+// The files one at a time, so that the page can take its turn between them:
+// indexes 0 to web_data_file_count() - 1.
+int web_data_file_count();
+DataFile web_data_file(int index);

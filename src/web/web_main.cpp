@@ -1,7 +1,8 @@
 // The web edition: the intro's show in the page's canvas with its music
 // through Web Audio. The data files are made first, while the page waits for
-// its start click; after a quit and its fade the page offers to play again,
-// and the show starts afresh, as a new program would.
+// its start click, one at a time with the page's turn between them, so that
+// no long task keeps a tap waiting; after a quit and its fade the page offers
+// to play again, and the show starts afresh, as a new program would.
 #include <utility>
 
 #include "intro/intro.h"
@@ -13,7 +14,11 @@
 // unwinds it under the names emscripten gives it (main, __main_argc_argv,
 // __original_main in src/web/asyncify_only.json).
 int main() {
-    for (DataFile& file : web_data_files()) memory_file_add(std::move(file.name), std::move(file.bytes));
+    for (int index = 0; index < web_data_file_count(); ++index) {
+        DataFile file = web_data_file(index);
+        memory_file_add(std::move(file.name), std::move(file.bytes));
+        web_pause();
+    }
     web_register_sound_driver();
     for (;;) {
         web_wait_for_start();

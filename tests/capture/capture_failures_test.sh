@@ -82,4 +82,6 @@ done
 note "no file left after any of the signals"
 
 "$CAPTURE" --help | grep -q '^Usage: tarnovex-capture OUTPUT' || fail "--help shows no usage"
+version=$("$CAPTURE" --version) || fail "--version: status $?"
+[[ $version =~ ^tarnovex-capture\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version printed '$version'"
 note "passed"

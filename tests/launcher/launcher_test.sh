@@ -6,8 +6,8 @@
 # (1024 x 768: 2), the one given with --scale, or the user's own setting;
 # every program gets the desktop entry's window class and the pace setting:
 # 60 frames a second, the one given with --fps, or the user's own; --help
-# answers on standard output; an unknown argument, a bad scale or pace, no
-# display or a missing program fails with status 2 and a message.
+# and --version answer on standard output; an unknown argument, a bad scale
+# or pace, no display or a missing program fails with status 2 and a message.
 # Usage: launcher_test.sh LAUNCHER PROGRAMS_FROM_BIN DATA_FROM_BIN
 set -euo pipefail
 launcher=$1 programs_from_bin=$2 data_from_bin=$3
@@ -75,7 +75,11 @@ run env -u DISPLAY "$bin/tarnovex"
     fail "no display: status $STATUS, output '$OUT', error '$ERR'"
 
 run "$bin/tarnovex" --help
-[[ $STATUS == 0 && $OUT == usage:*--full*--200*--scale*--fps* && -z $ERR ]] || fail "--help: status $STATUS, output '$OUT'"
+[[ $STATUS == 0 && $OUT == usage:*--full*--200*--scale*--fps*--version* && -z $ERR ]] ||
+    fail "--help: status $STATUS, output '$OUT'"
+run env -u DISPLAY "$bin/tarnovex" --version
+[[ $STATUS == 0 && $OUT =~ ^tarnovex\ [0-9]+\.[0-9]+\.[0-9]+$ && -z $ERR ]] ||
+    fail "--version: status $STATUS, output '$OUT', error '$ERR'"
 
 for wrong in --fullscreen -f 240 "--full --help x" "--scale 0" "--scale 9" "--scale 2x" --scale "--full --scale 2" \
     "--fps 0" "--fps 1001" "--fps fast" --fps; do
@@ -89,4 +93,4 @@ rm "$programs/intro-320x240-window"
 run "$bin/tarnovex"
 [[ $STATUS == 2 && $ERR == *"cannot start $programs/intro-320x240-window"* ]] ||
     fail "missing program: status $STATUS, error '$ERR'"
-echo "launcher: all choices, scales, paces, help, usage errors, no display and a missing program behave"
+echo "launcher: all choices, scales, paces, help, version, usage errors, no display and a missing program behave"

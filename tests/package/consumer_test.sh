@@ -46,7 +46,7 @@ cat >CMakeLists.txt <<'CMAKE'
 cmake_minimum_required(VERSION 3.25)
 project(consumer LANGUAGES CXX)
 set(CMAKE_CXX_STANDARD 17)
-find_package(tarnovex 0.1 CONFIG REQUIRED)
+find_package(tarnovex 1.0 CONFIG REQUIRED)
 add_executable(example example.cpp)
 target_link_libraries(example PRIVATE tarnovex::img)
 add_executable(font_check font_check.cpp)

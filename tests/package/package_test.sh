@@ -112,6 +112,12 @@ xdotool keyup Escape
     fail "the intro reported errors: $(cat "$E2E_TMP/intro.err")"
 note "'$command' from $E2E_TMP/elsewhere: a 960x720 window of class $(entry_key StartupWMClass), $ECHOED characters of scroll text in 12 s, status 1 after Escape"
 
+version=$(dpkg-deb --field "$viewer_deb" Version)
+for program in tarnovex tarnovex-capture; do
+    [[ $($program --version) == "$program $version" ]] || fail "$program --version: '$($program --version)', not $version"
+done
+note "tarnovex --version: $(tarnovex --version)"
+
 status=0
 timeout 20 env -u DISPLAY -u WAYLAND_DISPLAY tarnovex >/dev/null 2>"$E2E_TMP/nodisplay.err" || status=$?
 [[ $status == 2 && $(wc -l <"$E2E_TMP/nodisplay.err") == 1 ]] ||

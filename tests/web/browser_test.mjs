@@ -9,7 +9,8 @@
 // brings the controls up, "Next effect" moves on, the controls fade, and
 // "Stop" fades to black. Over an emulated slow mobile network ("Fast 3G",
 // no cache, the files gzipped as a web server sends them) the page needs two
-// requests and shows the show's first frame soon after navigation; the
+// requests (besides the icons and manifest the browser fetches for itself)
+// and shows the show's first frame soon after navigation; the
 // one-file edition (TARNOVEX_ONE_FILE) plays from file://, and served
 // declared UTF-8, with no other request and with its music.
 //
@@ -94,7 +95,8 @@ function serve() {
 // The site as a web server sends it at best, gzipped, for the slow network:
 // resolves to its address.
 function serveGzipped() {
-    const types = { '.html': 'text/html', '.wasm': 'application/wasm' };
+    const types = { '.html': 'text/html', '.wasm': 'application/wasm', '.png': 'image/png',
+        '.webmanifest': 'application/manifest+json' };
     const server = createServer((request, response) => {
         const path = join(site, request.url === '/' ? 'index.html' : request.url.slice(1).split('?')[0]);
         if (!existsSync(path) || !types[extname(path)]) {
@@ -480,8 +482,11 @@ async function slowNetwork(browser) {
     await page.click('#cover');
     await page.waitForFunction(() => window.tarnovex.timings.firstFrame !== null, { timeout: 10000 });
     const { firstFrame } = await page.evaluate(() => window.tarnovex.timings);
-    note(`Fast 3G: ${requests.length} requests, the first frame ${firstFrame.toFixed(0)} ms after navigation`);
-    check(requests.length <= 2, `Fast 3G: ${requests.length} requests before the show: ${requests.join(' ')}`);
+    // The favicon, the manifest and its icon, which the browser fetches for itself, keep nothing waiting.
+    const pages = requests.filter((request) => !/\/(tarnovex-(16|256)\.png|manifest\.webmanifest)$/.test(request));
+    note(`Fast 3G: ${pages.length} requests of the page (${requests.length} in all), the first frame ` +
+        `${firstFrame.toFixed(0)} ms after navigation`);
+    check(pages.length <= 2, `Fast 3G: ${pages.length} requests before the show: ${pages.join(' ')}`);
     check(firstFrame <= SLOW_FIRST_FRAME_MS, `Fast 3G: the first frame came ${firstFrame.toFixed(0)} ms after navigation`);
     await waitForEffect(page, 'rotozoom', 5);
     await page.close();

@@ -44,7 +44,8 @@ constexpr int32_t FPS = 60;
 int64_t frames_done = 0;
 
 bool make_data_files(const char* native_run_dir) {
-    for (DataFile& file : web_data_files()) {
+    for (int index = 0; index < web_data_file_count(); ++index) {
+        DataFile file = web_data_file(index);
         if (!equals_native_file(native_run_dir, file.name.c_str(), file.bytes.data(), file.bytes.size())) {
             std::fprintf(stderr, "%s differs from the native build's\n", file.name.c_str());
             return false;

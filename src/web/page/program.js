@@ -1,12 +1,13 @@
 // The program's side in the page: createTarnovex(host) instantiates the
 // WebAssembly with what it asks of the page and runs main, with ASYNCIFY's
-// unwinding and rewinding around its two waits (a frame shown, the start of
-// a show). `host` is the page's: wasmBinary, print, printErr, keyCode,
-// audio, onFrame(imageData, wakeUp), onIdle(wakeUp) and onFail(message). A
-// wake-up called at once, within onFrame or onIdle, lets the program go on
-// without waiting. A wait reached where ASYNCIFY cannot unwind (a function
-// on the way to it left off src/web/asyncify_only.json), like any abort,
-// stops the program and is reported through onFail.
+// unwinding and rewinding around its waits (a frame shown, the start of a
+// show, a pause that gives the page its turn). `host` is the page's:
+// wasmBinary, print, printErr, keyCode, audio, onFrame(imageData, wakeUp),
+// onIdle(wakeUp) and onFail(message). A wake-up called at once, within
+// onFrame or onIdle, lets the program go on without waiting. A wait reached
+// where ASYNCIFY cannot unwind (a function on the way to it left off
+// src/web/asyncify_only.json), like any abort, stops the program and is
+// reported through onFail.
 'use strict';
 
 function createTarnovex(host) {
@@ -90,6 +91,7 @@ function createTarnovex(host) {
         web_show_frame: (rgba, width, height) => sleep((wakeUp) => host.onFrame(
             new ImageData(new Uint8ClampedArray(memory.buffer, rgba, width * height * 4), width), wakeUp)),
         web_wait_for_start: () => sleep((wakeUp) => host.onIdle(wakeUp)),
+        web_pause: () => sleep((wakeUp) => setTimeout(wakeUp, 0)),
         web_key_code: () => host.keyCode,
         web_audio_rate: () => host.audio.rate,
         web_audio_wanted: () => host.audio.wanted(),
