@@ -56,8 +56,10 @@ CAPTURE_PACKAGES=(libavcodec-dev libavformat-dev libswscale-dev libswresample-de
 BUILD_PACKAGES=("${PLAY_PACKAGES[@]}" "${CAPTURE_PACKAGES[@]}" libxmp-dev libgtest-dev libbenchmark-dev
     libpixman-1-dev)
 # CPack's Debian generator works out the dependencies with dpkg-shlibdeps
-# (dpkg-dev) and finds the programs among the files with file.
+# (dpkg-dev) and finds the programs among the files with file; in a clone,
+# the packages take their files' time from the commit, through git.
 PACKAGE_PACKAGES=(dpkg-dev file)
+[[ -e $ROOT/.git ]] && PACKAGE_PACKAGES+=(git)
 # The fuzz targets: clang with libFuzzer, and Debian's libmikmod source
 # unpacked by dpkg-source (dpkg-dev) for an instrumented build of it.
 FUZZ_PACKAGES=(clang libclang-rt-dev dpkg-dev)

@@ -59,7 +59,9 @@ class Spectrum {
 public:
     Spectrum() : window_(WINDOW), input_(WINDOW), output_(WINDOW / 2 + 1) {
         float scale = 1.0f;
-        if (av_tx_init(&context_, &transform_, AV_TX_FLOAT_RDFT, 0, WINDOW, &scale, 0) < 0) {
+        // The vectors hold no more than the element type's alignment, and newer
+        // FFmpeg's SIMD transforms would otherwise read and write them aligned.
+        if (av_tx_init(&context_, &transform_, AV_TX_FLOAT_RDFT, 0, WINDOW, &scale, AV_TX_UNALIGNED) < 0) {
             std::fprintf(stderr, "music_check: libavutil has no real FFT of %d points\n", WINDOW);
             std::exit(2);
         }
