@@ -30,7 +30,7 @@ int open_device() {
     wanted.channels = 2;
     wanted.samples = DEVICE_FRAMES;
     wanted.callback = play_queued;
-    // Without a spec to return, SDL converts to this format itself.
+    // Given no format to fill in, SDL converts to this one itself.
     if (SDL_OpenAudio(&wanted, nullptr) != 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return 1;
