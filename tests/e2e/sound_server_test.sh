@@ -19,18 +19,26 @@ seconds_since() { awk -v now="$EPOCHREALTIME" -v t0="$1" 'BEGIN { printf "%.2f",
 at_most() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a <= b + 0) }'; }
 plus() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a + b }'; }
 
+# waited_for_cpu: the seconds the intro's frame loop (its main thread) has
+# spent ready to run but waiting for a CPU, from the kernel's scheduler
+# statistics.
+waited_for_cpu() { awk '{ printf "%.3f", $2 / 1e9 }' "/proc/$INTRO_PID/schedstat"; }
+
 # frames_a_second_between LOWEST HIGHEST: the show's pace over 20 s from its
 # first echoed character of scroll text, where one character leaves every 8
-# frames, must lie between LOWEST and HIGHEST frames a second.
+# frames. It must reach LOWEST frames a second in the time the program had a
+# CPU, so that a busy machine does not count against it (a sound output that
+# blocks the loop sleeps, and still counts), and keep to HIGHEST by the clock.
 frames_a_second_between() {
     wait_until 20 test -s "$E2E_TMP/intro.out" || fail_intro "no scroll text"
-    local from=$EPOCHREALTIME echoed=$(wc -c <"$E2E_TMP/intro.out") pace
+    local from=$EPOCHREALTIME echoed=$(wc -c <"$E2E_TMP/intro.out") waited=$(waited_for_cpu) pace own_pace
     sleep 20
-    pace=$(awk -v c0="$echoed" -v c1="$(wc -c <"$E2E_TMP/intro.out")" -v t0="$from" -v t1="$EPOCHREALTIME" \
-        'BEGIN { printf "%.1f", (c1 - c0) * 8 / (t1 - t0) }')
-    awk -v p="$pace" -v lo="$1" -v hi="$2" 'BEGIN { exit !(p >= lo && p <= hi) }' ||
-        fail_intro "$pace frames a second, expected $1 to $2"
-    note "$pace frames a second"
+    read -r pace own_pace < <(awk -v c0="$echoed" -v c1="$(wc -c <"$E2E_TMP/intro.out")" -v t0="$from" \
+        -v t1="$EPOCHREALTIME" -v w0="$waited" -v w1="$(waited_for_cpu)" \
+        'BEGIN { frames = (c1 - c0) * 8; printf "%.1f %.1f\n", frames / (t1 - t0), frames / (t1 - t0 - (w1 - w0)) }')
+    awk -v p="$pace" -v own="$own_pace" -v lo="$1" -v hi="$2" 'BEGIN { exit !(own >= lo && p <= hi) }' ||
+        fail_intro "$pace frames a second ($own_pace in the time it had a CPU), expected $1 to $2"
+    note "$pace frames a second ($own_pace in the time it had a CPU)"
 }
 
 # play_and_record NAME WHILE START...: records the sink while the intro,
