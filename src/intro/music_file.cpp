@@ -74,6 +74,11 @@ bool is_stmik_without_patterns(const Head& head) {
 // bits: a length of almost 4 GiB sends it back to the same chunk for ever.
 bool is_oktalyzer(const Head& head) { return has_text(head, 0, "OKTASONG"); }
 
+// The General DigiMusic loader reads a note's effects for as long as each
+// says another follows; past the end of the file every byte it reads says
+// so, and it never stops.
+bool is_general_digimusic(const Head& head) { return has_text(head, 0, "GDM\xFE") && has_text(head, 71, "GMFS"); }
+
 // libmikmod's own UniMod format: the loader reads as many channels' panning
 // as the header says, up to 255, into a table of 64.
 bool is_unimod(const Head& head) {
@@ -105,8 +110,8 @@ bool is_refused(std::FILE* file) {
     std::fread(head.data(), 1, head.size(), file);
     std::rewind(file);
     return is_asylum_or_multitracker(head) || is_dsik(head) || is_impulse_tracker_with_midi(head) ||
-           is_composer_669(head) || is_stmik_without_patterns(head) || is_oktalyzer(head) || is_unimod(head) ||
-           is_container(head);
+           is_composer_669(head) || is_stmik_without_patterns(head) || is_oktalyzer(head) ||
+           is_general_digimusic(head) || is_unimod(head) || is_container(head);
 }
 
 // A song without a position to play ends as soon as it starts, and the show

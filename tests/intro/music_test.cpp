@@ -380,6 +380,18 @@ std::vector<uint8_t> oktalyzer_module_going_round() {
     return bytes;
 }
 
+// A General DigiMusic module whose one pattern ends, with the file, in a
+// note that says an effect follows: the loader reads effects for ever.
+std::vector<uint8_t> general_digimusic_module_ending_in_an_effect() {
+    constexpr size_t ORDERS_AT = 157, SAMPLES_AT = 158, PATTERNS_AT = SAMPLES_AT + 62;
+    std::vector<uint8_t> bytes(PATTERNS_AT, 0);
+    put_text(bytes, 0, "GDM\xFE");
+    put_text(bytes, 71, "GMFS");
+    put_bytes(bytes, 118, {ORDERS_AT, 0, 0, 0, 0, PATTERNS_AT, 0, 0, 0, 0, SAMPLES_AT});
+    put_bytes(bytes, PATTERNS_AT, {10, 0, 0x40});
+    return bytes;
+}
+
 // A UniMod module (version 6), as the music fuzz target found it: its
 // header names 254 channels, whose panning the loader reads into a table of
 // 64 (writing past the library's module record in 3.3.11, a crash in 3.3.13).
@@ -410,13 +422,15 @@ std::string errors_of_refused(const std::vector<uint8_t>& module) {
 // a file never reaches the library, packed or wrapped or not, and a song
 // naming a pattern it lacks is never played (later versions of the library
 // may refuse it themselves, with their own line). alarm() ends the test if
-// the library is left to go round the Oktalyzer module for ever.
+// the library is left to go round the Oktalyzer or General DigiMusic module
+// for ever.
 TEST(Music, ModulesTheLibraryReadsUnsafelyAreRefusedAndTheSongStillPlays) {
     alarm(20);
     for (const auto& module : {asylum_module(), multitracker_module(), dsik_module(), impulse_tracker_midi_module(),
                                mmcmp_packed(asylum_module()), unreal_package(impulse_tracker_midi_module()),
                                composer_669_module(), stmik_module_without_patterns(),
-                               oktalyzer_module_going_round(), unimod_module_with_many_channels()}) {
+                               oktalyzer_module_going_round(), general_digimusic_module_ending_in_an_effect(),
+                               unimod_module_with_many_channels()}) {
         EXPECT_EQ(errors_of_refused(module), "Error loading: Could not open requested file\n");
     }
     const std::string errors = errors_of_refused(ultratracker_module_with_missing_pattern());
