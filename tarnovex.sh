@@ -419,12 +419,14 @@ sanitize_stage() {
             ctest --test-dir "$dir" --output-on-failure -j "$JOBS" -LE 'e2e|fuzz'
 }
 
-# fuzz_stage [SECONDS]: the libFuzzer targets, built with clang, each run
-# for SECONDS (default 30). The music's target links libmikmod built from
-# Debian's source with the same instruments; where the archive does not
-# serve that source, it links the system's library instead, and says so.
+# fuzz_stage [SECONDS [SEED]]: the libFuzzer targets, built with clang, each
+# run for SECONDS (default 30) from libFuzzer's random SEED (default 1, the
+# same inputs each time; 0 for a new seed). The music's target links
+# libmikmod built from Debian's source with the same instruments; where the
+# archive does not serve that source, it links the system's library instead,
+# and says so.
 fuzz_stage() {
-    local dir=$BUILD-fuzz seconds=${1:-30} source targets
+    local dir=$BUILD-fuzz seconds=${1:-30} seed=${2:-1} source targets
     say "Fetching Debian's libmikmod source for the instrumented build"
     if ! source=$(libmikmod_source); then
         echo "tarnovex: Debian's libmikmod source package could not be fetched;" \
@@ -433,7 +435,7 @@ fuzz_stage() {
     fi
     say "Configuring the fuzz targets in $dir"
     cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNOVEX_FUZZ=ON \
-        -DCMAKE_CXX_COMPILER=clang++ -DTARNOVEX_BENCH=OFF -DTARNOVEX_FUZZ_SECONDS="$seconds" \
+        -DCMAKE_CXX_COMPILER=clang++ -DTARNOVEX_BENCH=OFF -DTARNOVEX_FUZZ_SECONDS="$seconds" -DTARNOVEX_FUZZ_SEED="$seed" \
         -DTARNOVEX_FUZZ_MIKMOD_SOURCE="$source" || return 1
     # Each fuzz test is named after its target.
     targets=$(ctest --test-dir "$dir" -N -L fuzz | awk '/Test +#/ { print $3 }')
@@ -450,7 +452,7 @@ fuzz() {
     local seconds=${1:-30}
     [[ $seconds =~ ^[1-9][0-9]*$ ]] || die "fuzz takes a number of seconds: ./tarnovex.sh fuzz 600"
     install_missing "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
-    fuzz_stage "$seconds" || die "fuzzing failed"
+    fuzz_stage "$seconds" 0 || die "fuzzing failed"
 }
 
 setup() {
