@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -42,6 +43,33 @@ bool is_impulse_tracker_with_midi(const Head& head) {
     constexpr unsigned MIDI_FORMAT = 0x216, MIDI_EMBEDDED = 8;
     return has_text(head, 0, "IMPM") && le16(head, FORMAT_AT) >= MIDI_FORMAT &&
            (le16(head, SPECIAL_AT) & MIDI_EMBEDDED) != 0;
+}
+
+// Reads `count` bytes (at most 4) at `at` in the file as a little-endian
+// number; 0 where the file ends before them.
+uint32_t le_at(std::FILE* file, long at, size_t count) {
+    std::array<unsigned char, 4> bytes{};
+    if (std::fseek(file, at, SEEK_SET) != 0 || std::fread(bytes.data(), 1, count, file) != count) return 0;
+    uint32_t value = 0;
+    for (size_t i = count; i-- > 0;) value = value << 8 | bytes[i];
+    return value;
+}
+
+// The Impulse Tracker loader reads a pattern into a table of 200 rows, the
+// format's most, yet takes up to 256 and converts them all out of that
+// table, reading past its end. The pattern pointers follow the orders and
+// the instruments' and samples' pointers; a pattern starts with its length
+// and then its rows.
+bool is_impulse_tracker_with_long_pattern(const Head& head, std::FILE* file) {
+    constexpr long ORDERS_AT = 0xC0;
+    constexpr uint32_t MOST_ROWS = 200;
+    if (!has_text(head, 0, "IMPM")) return false;
+    const long pointers_at = ORDERS_AT + le16(head, 0x20) + 4L * (le16(head, 0x22) + le16(head, 0x24));
+    for (unsigned pattern = 0; pattern < le16(head, 0x26); ++pattern) {
+        const uint32_t at = le_at(file, pointers_at + 4L * pattern, 4);
+        if (at != 0 && le_at(file, static_cast<long>(at) + 2, 2) > MOST_ROWS) return true;
+    }
+    return false;
 }
 
 // Composer 669: the player slides a note's pitch up without a bound, until
@@ -108,10 +136,12 @@ bool is_refused(std::FILE* file) {
     if (!EVERY_LOADER) return false;
     Head head{};
     std::fread(head.data(), 1, head.size(), file);
+    const bool refused = is_asylum_or_multitracker(head) || is_dsik(head) || is_impulse_tracker_with_midi(head) ||
+                         is_impulse_tracker_with_long_pattern(head, file) || is_composer_669(head) ||
+                         is_stmik_without_patterns(head) || is_oktalyzer(head) || is_general_digimusic(head) ||
+                         is_unimod(head) || is_container(head);
     std::rewind(file);
-    return is_asylum_or_multitracker(head) || is_dsik(head) || is_impulse_tracker_with_midi(head) ||
-           is_composer_669(head) || is_stmik_without_patterns(head) || is_oktalyzer(head) ||
-           is_general_digimusic(head) || is_unimod(head) || is_container(head);
+    return refused;
 }
 
 // A song without a position to play ends as soon as it starts, and the show

@@ -251,6 +251,28 @@ void put_le32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
                           static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)});
 }
 
+// An Impulse Tracker module of one empty sample and one pattern of `rows`
+// rows: a note in the first, the rest empty.
+std::vector<uint8_t> impulse_tracker_module(uint8_t rows) {
+    constexpr size_t SAMPLE_AT = 0xC0 + 1 + 2 * 4, PATTERN_AT = SAMPLE_AT + 0x50;
+    std::vector<uint8_t> bytes;
+    put_text(bytes, 0, "IMPM");
+    put_bytes(bytes, 0x20, {1, 0, 0, 0, 1, 0, 1, 0, 0x14, 0x02, 0x14, 0x02, 0, 0, 0, 0});
+    put_bytes(bytes, 0x30, {128, 48, 6, 125});
+    bytes.resize(0xC0, 32);
+    put_bytes(bytes, 0xC0, {0});                           // the one order
+    put_le32(bytes, 0xC1, SAMPLE_AT);
+    put_le32(bytes, 0xC5, PATTERN_AT);
+    put_text(bytes, SAMPLE_AT, "IMPS");
+    bytes.resize(PATTERN_AT, 0);
+    std::vector<uint8_t> data = {0x81, 0x01, 60};         // channel 1: a note
+    data.resize(data.size() + rows, 0);                    // and the end of every row
+    put_bytes(bytes, PATTERN_AT, {static_cast<uint8_t>(data.size()), static_cast<uint8_t>(data.size() >> 8), rows, 0,
+                                  0, 0, 0, 0});
+    put_bytes(bytes, PATTERN_AT + 8, data);
+    return bytes;
+}
+
 // `module` packed by MMCMP as one stored (uncompressed) block.
 std::vector<uint8_t> mmcmp_packed(const std::vector<uint8_t>& module) {
     const auto size = static_cast<uint32_t>(module.size());
@@ -430,12 +452,19 @@ TEST(Music, ModulesTheLibraryReadsUnsafelyAreRefusedAndTheSongStillPlays) {
                                mmcmp_packed(asylum_module()), unreal_package(impulse_tracker_midi_module()),
                                composer_669_module(), stmik_module_without_patterns(),
                                oktalyzer_module_going_round(), general_digimusic_module_ending_in_an_effect(),
-                               unimod_module_with_many_channels()}) {
+                               impulse_tracker_module(201), unimod_module_with_many_channels()}) {
         EXPECT_EQ(errors_of_refused(module), "Error loading: Could not open requested file\n");
     }
     const std::string errors = errors_of_refused(ultratracker_module_with_missing_pattern());
     EXPECT_EQ(errors.rfind("Error loading: ", 0), 0u) << errors;
     EXPECT_EQ(count_lines(errors), 1) << errors;
+    {
+        DataFolder folder;
+        folder.write("ocean.xm", impulse_tracker_module(200));
+        music_start();
+        EXPECT_NE(music_module, nullptr) << "an Impulse Tracker pattern of 200 rows is refused";
+        music_stop();
+    }
 
     const DataFolder folder;
     EXPECT_EQ(music_refused_file(), nullptr);
